@@ -1,0 +1,104 @@
+#pragma once
+// The packet driver as the engine sees it: the records it fills and the
+// operations that take frames away from an adapter and hand them back.
+// Backends live in platform/ (the in-process lab adapters and the real Linux
+// interception); nothing above this interface knows which one runs.
+//
+// Calling order per intercepted adapter: SetPacketEvent, (bridge only:
+// GetHwPacketFilter and SetHwPacketFilter with the promiscuous bit),
+// SetAdapterMode 3, ReadPacket in a loop; at the end SetAdapterMode 0,
+// (restore the hardware filter), FlushAdapterPacketQueue, SetPacketEvent(none).
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/Event.h"
+
+using TAdapterHandle = uint32_t;
+
+constexpr uint32_t kMaxFrameData = 1514;
+constexpr uint32_t kMaxAdapters = 256;
+constexpr uint32_t kAdapterNameSize = 256;
+
+// Device flags of a frame.
+constexpr uint32_t kPacketFlagOutgoing = 1;  // sent by the local stack
+constexpr uint32_t kPacketFlagIncoming = 2;  // received from the network
+
+// Adapter mode flags.
+constexpr uint32_t kModeQueueSent = 1;
+constexpr uint32_t kModeQueueReceived = 2;
+constexpr uint32_t kModeIntercept = kModeQueueSent | kModeQueueReceived;
+constexpr uint32_t kModeRelease = 0;
+
+// Hardware packet filter bit that puts the adapter into promiscuous mode.
+constexpr uint32_t kHwFilterPromiscuous = 0x20;
+
+// Added to a forwarded frame's packet flags so that the driver does not loop
+// it back to the local stack.
+constexpr uint32_t kPacketFlagNoLoopback = 0x80;
+
+// Medium of an Ethernet (802.3) adapter.
+constexpr uint32_t kMedium8023 = 0;
+
+#pragma pack(push, 1)
+struct TFrameBuffer {
+  uint8_t ListLink[8];  // driver-internal
+  uint32_t DeviceFlags;
+  uint32_t Length;
+  uint32_t PacketFlags;
+  uint32_t VlanTag;
+  uint32_t FilterId;
+  uint8_t Reserved[16];
+  uint8_t Data[kMaxFrameData];  // the Ethernet frame from its destination MAC on
+};
+#pragma pack(pop)
+static_assert(sizeof(TFrameBuffer) == 1558);
+
+struct TFrameRequest {
+  TAdapterHandle Adapter = 0;
+  TFrameBuffer* Buffer = nullptr;
+};
+
+struct TAdapterMode {
+  TAdapterHandle Adapter = 0;
+  uint32_t Flags = kModeRelease;
+};
+
+using TAdapterName = std::array<char, kAdapterNameSize>;
+using TMacAddress = std::array<uint8_t, 6>;
+
+// The adapter list as the driver fills it: one array per field.
+struct TTcpAdapterList {
+  uint32_t AdapterCount = 0;
+  std::array<TAdapterName, kMaxAdapters> AdapterNameList{};
+  std::array<TAdapterHandle, kMaxAdapters> AdapterHandle{};
+  std::array<uint32_t, kMaxAdapters> AdapterMediumList{};
+  std::array<TMacAddress, kMaxAdapters> CurrentAddress{};
+  std::array<uint16_t, kMaxAdapters> MTU{};
+};
+
+// Builds the zero-padded 256-byte driver name from text (cut to 255 bytes).
+TAdapterName MakeAdapterName(const std::string& text);
+std::string AdapterNameText(const TAdapterName& name);
+
+class IPacketDriver {
+ public:
+  virtual ~IPacketDriver() = default;
+
+  virtual bool IsDriverLoaded() const = 0;
+  virtual bool GetTcpipBoundAdaptersInfo(TTcpAdapterList& list) = 0;
+  // A display name for the adapter's driver name; empty when there is none,
+  // in which case the caller shows the raw name.
+  virtual std::string ConvertWindows2000AdapterName(const TAdapterName& name) = 0;
+  // The event is set while frames wait for the adapter; nullptr clears it.
+  virtual bool SetPacketEvent(TAdapterHandle adapter, TAutoResetEvent* event) = 0;
+  virtual bool SetAdapterMode(const TAdapterMode& mode) = 0;
+  // Fills the request's buffer with the next waiting frame; false when none.
+  virtual bool ReadPacket(TFrameRequest& request) = 0;
+  virtual bool SendPacketToAdapter(const TFrameRequest& request) = 0;
+  virtual bool SendPacketToMstcp(const TFrameRequest& request) = 0;
+  virtual bool FlushAdapterPacketQueue(TAdapterHandle adapter) = 0;
+  virtual bool GetHwPacketFilter(TAdapterHandle adapter, uint32_t& filter) = 0;
+  virtual bool SetHwPacketFilter(TAdapterHandle adapter, uint32_t filter) = 0;
+};

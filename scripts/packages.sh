@@ -1,0 +1,36 @@
+# Sourced by run.sh, test.sh and bench.sh: installs the Debian packages the
+# project needs, asking apt only for those that are missing.
+
+OT_BUILD_PACKAGES=(cmake ninja-build g++ clang pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
+  libbpf-dev linux-libc-dev)
+# Real peers and tools the tests and benchmarks drive.
+OT_TOOL_PACKAGES=(iproute2 iputils-ping iperf3 tshark procps)
+
+ot_missing_packages() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+ot_ensure_packages() {
+  local missing
+  missing=$(ot_missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: $missing" >&2
+  $sudo apt-get update -qq
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing >&2
+}
+
+# ot_configure DIR [cmake options...]: configures DIR once, then only builds.
+ot_configure() {
+  local dir=$1; shift
+  if [ ! -f "$dir/build.ninja" ]; then
+    cmake -S . -B "$dir" -G Ninja "$@"
+  fi
+}
