@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "config/FileDescriptor.h"
+
+enum class TCaptureWriteMode : int;
+
+// A capture file opened for writing in one of the session write modes, and
+// locked so that no second capture writer can write it at the same time.
+struct TOpenedCaptureFile {
+  TFileDescriptor File;
+  std::string FileName;  // the name actually opened (differs after auto rename)
+};
+
+// Overwrite: create or truncate. Append: open an existing file, else create
+// it. Auto rename: create the first of name, name-0001, name-0002, ... that
+// does not exist. Raises ECaptureFileError "Cannot create file ..." or
+// "Cannot open file ..." with the system's reason.
+TOpenedCaptureFile OpenCaptureFile(const std::string& fileName, TCaptureWriteMode mode);
+
+// The auto-rename candidate with the given counter: directory, name without
+// extension, "-", the counter with at least four digits, extension.
+std::string AutoRenameCandidate(const std::string& fileName, int64_t counter);

@@ -1,0 +1,137 @@
+#include "config/LibpcapWriter.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "config/CaptureFileOpen.h"
+#include "config/LibpcapFormat.h"
+
+namespace {
+
+// A drained block this large is not kept for reuse: a burst that outran the
+// disk should not pin its memory for the rest of the simulation.
+constexpr size_t kMaxRetainedBlock = 32u << 20;
+
+std::string SystemReason(int error) { return std::generic_category().message(error); }
+
+// Writes all bytes, going on after partial writes; returns 0 or the errno.
+int WriteAll(int fd, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return EIO;
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return 0;
+}
+
+TCaptureWriteMode CheckedWriteMode(int mode) {
+  if (mode < static_cast<int>(TCaptureWriteMode::cmOverwrite) ||
+      mode > static_cast<int>(TCaptureWriteMode::cmAutoRename))
+    throw ECaptureFileError("Invalid session write mode: " + std::to_string(mode));
+  return static_cast<TCaptureWriteMode>(mode);
+}
+
+// Writes the global header into a file that is empty, then moves to its end,
+// so appending to a non-empty file adds records only.
+void PrepareForRecords(const TFileDescriptor& file) {
+  struct stat info {};
+  if (::fstat(file.Get(), &info) != 0) throw ECaptureFileError(SystemReason(errno));
+  if (info.st_size == 0) {
+    const TLibpcapGlobalHeader header = LibpcapGlobalHeader();
+    if (const int error = WriteAll(file.Get(), header.data(), header.size()))
+      throw ECaptureFileError(SystemReason(error));
+  }
+  if (::lseek(file.Get(), 0, SEEK_END) < 0 && errno != ESPIPE)
+    throw ECaptureFileError(SystemReason(errno));
+}
+
+}  // namespace
+
+TLibpcapWriter::TLibpcapWriter(const std::string& fileName, int mode, TWriteErrorHandler onWriteError)
+    : TLibpcapWriter(fileName, mode, std::move(onWriteError), TCaptureClock::System()) {}
+
+TLibpcapWriter::TLibpcapWriter(const std::string& fileName, int mode, TWriteErrorHandler onWriteError,
+                               const TCaptureClock& clock)
+    : FOnWriteError(std::move(onWriteError)), FClock(clock) {
+  TOpenedCaptureFile opened = OpenCaptureFile(fileName, CheckedWriteMode(mode));
+  FFile = std::move(opened.File);
+  FFileName = std::move(opened.FileName);
+  PrepareForRecords(FFile);
+  FStartTimeMs = FClock.WallClockMs();
+  FStopwatchOriginNs = FClock.MonotonicNs();
+  FThread = std::jthread([this] { RunBufferWriter(); });
+}
+
+TLibpcapWriter::~TLibpcapWriter() {
+  {
+    std::lock_guard lock(FLock);
+    FTerminated = true;
+  }
+  FDataReady.notify_one();
+  FThread.join();
+  // The thread drains the queue before it ends; this catches only records a
+  // caller queued while the destruction had already begun.
+  if (!FFailed && !FQueue.empty()) WriteBlock(FQueue);
+}
+
+int64_t TLibpcapWriter::RecordTimeMs() const {
+  const int64_t elapsedMs = (FClock.MonotonicNs() - FStopwatchOriginNs) / 1000000;
+  return FStartTimeMs + elapsedMs;
+}
+
+void TLibpcapWriter::Write(const uint8_t* data, uint32_t size) {
+  // The time is taken before the lock: with several callers a record may
+  // carry a time a little earlier than the one queued before it.
+  const TLibpcapRecordHeader header = LibpcapRecordHeader(RecordTimeMs(), size);
+  bool wasEmpty;
+  {
+    std::lock_guard lock(FLock);
+    if (FFailed || FTerminated) return;
+    wasEmpty = FQueue.empty();
+    FQueue.insert(FQueue.end(), header.begin(), header.end());
+    FQueue.insert(FQueue.end(), data, data + size);
+  }
+  // The background thread only sleeps on an empty queue, so only the record
+  // that ends the emptiness needs to wake it.
+  if (wasEmpty) FDataReady.notify_one();
+}
+
+void TLibpcapWriter::RunBufferWriter() {
+  std::vector<uint8_t> block;
+  std::unique_lock lock(FLock);
+  while (true) {
+    FDataReady.wait(lock, [this] { return !FQueue.empty() || FTerminated; });
+    if (FQueue.empty()) return;  // terminated, and everything queued is written
+    // Take the whole queue and leave our emptied block in its place, so the
+    // callers append into memory that is already allocated.
+    block.swap(FQueue);
+    lock.unlock();
+    WriteBlock(block);
+    block.clear();
+    if (block.capacity() > kMaxRetainedBlock) std::vector<uint8_t>().swap(block);
+    lock.lock();
+  }
+}
+
+void TLibpcapWriter::WriteBlock(const std::vector<uint8_t>& block) {
+  if (!FFile.IsOpen()) return;
+  if (const int error = WriteAll(FFile.Get(), block.data(), block.size())) FailWriting(error);
+}
+
+void TLibpcapWriter::FailWriting(int error) {
+  {
+    std::lock_guard lock(FLock);
+    FFailed = true;
+    std::vector<uint8_t>().swap(FQueue);
+  }
+  FFile.Reset();
+  if (FOnWriteError) FOnWriteError(SystemReason(error));
+}

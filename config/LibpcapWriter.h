@@ -1,0 +1,85 @@
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/CaptureClock.h"
+#include "config/FileDescriptor.h"
+
+// The position in the "Session write mode" list.
+enum class TCaptureWriteMode : int { cmOverwrite = 0, cmAppend = 1, cmAutoRename = 2 };
+
+// A capture file that cannot be opened or started; the message is for the user.
+class ECaptureFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A libpcap capture file (Ethernet, millisecond timestamps) written by a
+// background thread of its own, so that the threads handing frames over never
+// wait for the disk: Write only appends the record to an in-memory block.
+//
+// Records reach the file in the order Write queued them, byte for byte as if
+// each header and frame were written one after the other. The file is locked
+// against a second writer (another TLibpcapWriter on the same name) while
+// readers may open it at any time.
+class TLibpcapWriter {
+ public:
+  // Told the system's reason when a record cannot be written (disk full).
+  using TWriteErrorHandler = std::function<void(const std::string&)>;
+
+  // mode is a TCaptureWriteMode value; it is an int because a profile may
+  // carry one outside the list, which raises ECaptureFileError before any file
+  // is opened. Opening failures raise ECaptureFileError with the file name and
+  // the system's reason.
+  //
+  // onWriteError is called once, from the background thread, when a record
+  // write fails; the writer then discards what is queued, closes the file and
+  // ignores further Writes, so memory never grows once nothing can be written.
+  TLibpcapWriter(const std::string& fileName, int mode, TWriteErrorHandler onWriteError = {});
+  // The same with the clocks the timestamps are read from; clock must outlive the writer.
+  TLibpcapWriter(const std::string& fileName, int mode, TWriteErrorHandler onWriteError,
+                 const TCaptureClock& clock);
+  // Stops the background thread, writes everything queued before, closes the file.
+  ~TLibpcapWriter();
+
+  TLibpcapWriter(const TLibpcapWriter&) = delete;
+  TLibpcapWriter& operator=(const TLibpcapWriter&) = delete;
+
+  // Queues one frame with the current time; never touches the file. Safe to
+  // call from several threads at once; takes only the writer's own lock, which
+  // is the innermost of all.
+  void Write(const uint8_t* data, uint32_t size);
+
+  // The file actually written: the given name, or the renamed one.
+  const std::string& FileName() const { return FFileName; }
+
+ private:
+  void RunBufferWriter();
+  // Writes one drained block; on failure gives the file up and reports once.
+  void WriteBlock(const std::vector<uint8_t>& block);
+  void FailWriting(int error);
+  int64_t RecordTimeMs() const;
+
+  std::string FFileName;
+  TFileDescriptor FFile;
+  TWriteErrorHandler FOnWriteError;
+  const TCaptureClock& FClock;
+  int64_t FStartTimeMs;
+  int64_t FStopwatchOriginNs;
+
+  // FLock guards everything below it up to FThread.
+  std::mutex FLock;
+  std::condition_variable FDataReady;  // signalled when FQueue stops being empty or on termination
+  std::vector<uint8_t> FQueue;         // queued records, already in file layout
+  bool FTerminated = false;
+  bool FFailed = false;
+
+  // TLibpcapWriter.TBufferWriter: started last, joined first.
+  std::jthread FThread;
+};
