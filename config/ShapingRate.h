@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A rate text that cannot be read; the message is for the user.
+class EShapingRateFormat : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+constexpr int32_t kMinShapingRate = 1200;        // bit/s
+constexpr int32_t kMaxShapingRate = 1000000000;  // bit/s
+inline constexpr std::string_view kUnlimitedRateName = "Unlimited";
+
+// A named transfer rate: a limit per direction in bits per second, where 0
+// means no limit. Every limit is 0 or lies in kMinShapingRate..kMaxShapingRate
+// when it was set by the parser.
+struct TShapingRate {
+  std::string Name;
+  int32_t InRate = 0;
+  int32_t OutRate = 0;
+
+  TShapingRate() = default;
+  // The name, and the rates of a rate text; throws EShapingRateFormat.
+  TShapingRate(std::string name, const std::string& text);
+
+  // Reads "64000" (both ways) or "30000:60000" (incoming first); either side
+  // may be "Unlimited". Throws EShapingRateFormat on the first bad value and
+  // then leaves both rates as they were.
+  void ParseText(std::string_view text);
+  // One trimmed value: "Unlimited" in any letter case gives 0, otherwise a
+  // whole decimal number within the limits.
+  static int32_t ParseRateValue(std::string_view text);
+
+  // The entry that stands for no limit, told by its name alone.
+  bool IsUnlimited() const { return Name == kUnlimitedRateName; }
+  // "64000", "30000:60000", "Unlimited:64000": what profiles store; parses back.
+  std::string StorageText() const;
+  // "1.50 Mbit/s", "Unlimited : 64.0 kbit/s": what the lists show.
+  std::string DisplayText() const;
+};
