@@ -1,0 +1,78 @@
+#pragma once
+// One run of the engine on the chosen adapter, or on both adapters of a
+// bridge: what StartSimulation builds and StopSimulation tears down, without
+// anything that concerns a window (timers, buttons, graphs are the owner's).
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/Engine.h"
+#include "engine/EngineClock.h"
+#include "engine/ErrorChannel.h"
+#include "engine/NamedEvents.h"
+#include "engine/PacketDriver.h"
+
+class TProcess;
+class TDequeuer;
+class THelper;
+class TLibpcapWriter;
+
+struct TCaptureSettings {
+  bool Enabled = false;
+  std::string BeforePath;
+  std::string AfterPath;
+  int Mode = 0;  // 0 "Overwrite", 1 "Append", 2 "Auto rename"
+};
+
+struct TBridgeSettings {
+  bool Enabled = false;
+  TAdapterName AdapterA{};
+  TAdapterName AdapterB{};
+};
+
+struct TSimulationRequest {
+  int AdapterIndex = -1;  // position in the driver's adapter list
+  TCaptureSettings Capture;
+  TBridgeSettings Bridge;
+};
+
+// Position of the adapter whose 256-byte driver name equals name, or -1.
+int FindAdapterByName(const TTcpAdapterList& adapters, const TAdapterName& name);
+
+class TSimulation {
+ public:
+  TSimulation(TEngine& engine, ITimerFactory& timers, TErrorChannel& errors);
+  ~TSimulation();
+  TSimulation(const TSimulation&) = delete;
+  TSimulation& operator=(const TSimulation&) = delete;
+
+  bool Running() const { return FProcess != nullptr; }
+
+  // Resets the engine state, runs applyAllSettings (which shows its own
+  // errors), opens the capture files and starts the threads. Throws with the
+  // message to show when the start fails; everything built so far is freed
+  // first. Does nothing while a simulation runs.
+  void Start(const TTcpAdapterList& adapters, const TSimulationRequest& request,
+             const std::function<void()>& applyAllSettings);
+
+  // Ends every thread (showing any error they report meanwhile), closes the
+  // capture files and discards every queued frame. The counters keep their
+  // values. Does nothing when no simulation runs.
+  void Stop();
+
+ private:
+  void OpenCaptureFiles(const TCaptureSettings& capture);
+  std::unique_ptr<TProcess> CreateProcess(const TTcpAdapterList& adapters, const TSimulationRequest& request);
+  void TearDown();
+
+  TEngine& FEngine;
+  ITimerFactory& FTimers;
+  TErrorChannel& FErrors;
+  TNamedEvents FEvents;
+  std::unique_ptr<TProcess> FProcess;
+  std::unique_ptr<TDequeuer> FDequeuer;
+  std::unique_ptr<THelper> FHelper;
+  std::unique_ptr<TLibpcapWriter> FBefore;
+  std::unique_ptr<TLibpcapWriter> FAfter;
+};

@@ -1,0 +1,228 @@
+#include "platform/LabDriver.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+TLabDriver::TAdapter* TLabDriver::Find(TAdapterHandle adapter) {
+  if (adapter == 0 || adapter > FAdapters.size()) return nullptr;
+  return &FAdapters[adapter - 1];
+}
+
+TAdapterHandle TLabDriver::AddAdapter(const std::string& name, const TMacAddress& mac, const std::string& description,
+                                      uint16_t mtu, uint32_t medium) {
+  std::lock_guard guard(FMutex);
+  TAdapter& adapter = FAdapters.emplace_back();
+  adapter.Name = name;
+  adapter.Description = description;
+  adapter.Mac = mac;
+  adapter.Mtu = mtu;
+  adapter.Medium = medium;
+  return static_cast<TAdapterHandle>(FAdapters.size());
+}
+
+void TLabDriver::ReceiveFromWire(TAdapterHandle adapter, const std::vector<uint8_t>& frame) {
+  Feed(adapter, frame, kPacketFlagIncoming);
+}
+
+void TLabDriver::SendFromStack(TAdapterHandle adapter, const std::vector<uint8_t>& frame) {
+  Feed(adapter, frame, kPacketFlagOutgoing);
+}
+
+void TLabDriver::Feed(TAdapterHandle handle, const std::vector<uint8_t>& frame, uint32_t deviceFlags) {
+  TAutoResetEvent* event = nullptr;
+  {
+    std::lock_guard guard(FMutex);
+    TAdapter* adapter = Find(handle);
+    if (!adapter) return;
+    const bool intercepted = (deviceFlags == kPacketFlagIncoming) ? (adapter->Mode & kModeQueueReceived)
+                                                                   : (adapter->Mode & kModeQueueSent);
+    if (!intercepted) {
+      // Not intercepted: the frame takes its normal path at once.
+      Emit(*adapter, deviceFlags == kPacketFlagOutgoing, frame.data(), static_cast<uint32_t>(frame.size()),
+           deviceFlags, 0);
+      return;
+    }
+    adapter->Waiting.push_back(TQueuedFrame{frame, deviceFlags});
+    event = adapter->Event;
+  }
+  if (event) event->Set();
+}
+
+void TLabDriver::Emit(TAdapter& adapter, bool toWire, const uint8_t* data, uint32_t length, uint32_t deviceFlags,
+                      uint32_t packetFlags) {
+  (toWire ? adapter.ToWireCount : adapter.ToStackCount)++;
+  if (FCollect) {
+    TLabFrame out{std::vector<uint8_t>(data, data + length), deviceFlags, packetFlags, FClock.NowMicroseconds()};
+    (toWire ? adapter.ToWire : adapter.ToStack).push_back(std::move(out));
+  }
+  FOutput.notify_all();
+}
+
+std::vector<TLabFrame> TLabDriver::TakeSentToWire(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  return adapter ? std::exchange(adapter->ToWire, {}) : std::vector<TLabFrame>{};
+}
+
+std::vector<TLabFrame> TLabDriver::TakeDeliveredToStack(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  return adapter ? std::exchange(adapter->ToStack, {}) : std::vector<TLabFrame>{};
+}
+
+uint64_t TLabDriver::SentToWireCount(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  return adapter ? adapter->ToWireCount : 0;
+}
+
+uint64_t TLabDriver::DeliveredToStackCount(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  return adapter ? adapter->ToStackCount : 0;
+}
+
+bool TLabDriver::WaitFor(const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::unique_lock lock(FMutex);
+    FOutput.wait_for(lock, std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+void TLabDriver::SetCollectFrames(bool collect) {
+  std::lock_guard guard(FMutex);
+  FCollect = collect;
+}
+
+void TLabDriver::SetFaults(TAdapterHandle handle, const TLabFaults& faults) {
+  std::lock_guard guard(FMutex);
+  if (TAdapter* adapter = Find(handle)) adapter->Faults = faults;
+}
+
+bool TLabDriver::Intercepting(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  return adapter && adapter->Mode != kModeRelease;
+}
+
+bool TLabDriver::HasPacketEvent(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  return adapter && adapter->Event;
+}
+
+uint32_t TLabDriver::HwPacketFilter(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  return adapter ? adapter->HwFilter : 0;
+}
+
+size_t TLabDriver::WaitingFrames(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  return adapter ? adapter->Waiting.size() : 0;
+}
+
+bool TLabDriver::GetTcpipBoundAdaptersInfo(TTcpAdapterList& list) {
+  std::lock_guard guard(FMutex);
+  list.AdapterCount = static_cast<uint32_t>(std::min<size_t>(FAdapters.size(), kMaxAdapters));
+  for (uint32_t i = 0; i < list.AdapterCount; ++i) {
+    const TAdapter& adapter = FAdapters[i];
+    list.AdapterNameList[i] = MakeAdapterName(adapter.Name);
+    list.AdapterHandle[i] = i + 1;
+    list.AdapterMediumList[i] = adapter.Medium;
+    list.CurrentAddress[i] = adapter.Mac;
+    list.MTU[i] = adapter.Mtu;
+  }
+  return true;
+}
+
+std::string TLabDriver::ConvertWindows2000AdapterName(const TAdapterName& name) {
+  std::lock_guard guard(FMutex);
+  const std::string text = AdapterNameText(name);
+  for (const TAdapter& adapter : FAdapters) {
+    if (adapter.Name == text) return adapter.Description.empty() ? text : text + " (" + adapter.Description + ")";
+  }
+  return {};
+}
+
+bool TLabDriver::SetPacketEvent(TAdapterHandle handle, TAutoResetEvent* event) {
+  TAutoResetEvent* signal = nullptr;
+  {
+    std::lock_guard guard(FMutex);
+    TAdapter* adapter = Find(handle);
+    if (!adapter || adapter->Faults.SetPacketEvent) return false;
+    adapter->Event = event;
+    if (event && !adapter->Waiting.empty()) signal = event;
+  }
+  if (signal) signal->Set();
+  return true;
+}
+
+bool TLabDriver::SetAdapterMode(const TAdapterMode& mode) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(mode.Adapter);
+  if (!adapter || adapter->Faults.SetAdapterMode) return false;
+  adapter->Mode = mode.Flags;
+  return true;
+}
+
+bool TLabDriver::ReadPacket(TFrameRequest& request) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(request.Adapter);
+  if (!adapter || adapter->Waiting.empty()) return false;
+  TQueuedFrame& frame = adapter->Waiting.front();
+  const uint32_t length = static_cast<uint32_t>(std::min<size_t>(frame.Bytes.size(), kMaxFrameData));
+  std::copy_n(frame.Bytes.data(), length, request.Buffer->Data);
+  request.Buffer->Length = length;
+  request.Buffer->DeviceFlags = frame.DeviceFlags;
+  request.Buffer->PacketFlags = 0;
+  adapter->Waiting.pop_front();
+  return true;
+}
+
+bool TLabDriver::SendPacketToAdapter(const TFrameRequest& request) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(request.Adapter);
+  if (!adapter) return false;
+  Emit(*adapter, true, request.Buffer->Data, request.Buffer->Length, request.Buffer->DeviceFlags,
+       request.Buffer->PacketFlags);
+  return true;
+}
+
+bool TLabDriver::SendPacketToMstcp(const TFrameRequest& request) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(request.Adapter);
+  if (!adapter) return false;
+  Emit(*adapter, false, request.Buffer->Data, request.Buffer->Length, request.Buffer->DeviceFlags,
+       request.Buffer->PacketFlags);
+  return true;
+}
+
+bool TLabDriver::FlushAdapterPacketQueue(TAdapterHandle handle) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  if (!adapter) return false;
+  adapter->Waiting.clear();
+  return true;
+}
+
+bool TLabDriver::GetHwPacketFilter(TAdapterHandle handle, uint32_t& filter) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  if (!adapter || adapter->Faults.HwPacketFilter) return false;
+  filter = adapter->HwFilter;
+  return true;
+}
+
+bool TLabDriver::SetHwPacketFilter(TAdapterHandle handle, uint32_t filter) {
+  std::lock_guard guard(FMutex);
+  TAdapter* adapter = Find(handle);
+  if (!adapter || adapter->Faults.HwPacketFilter) return false;
+  adapter->HwFilter = filter;
+  return true;
+}

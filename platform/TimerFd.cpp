@@ -1,0 +1,52 @@
+#include "platform/TimerFd.h"
+
+#include <sys/timerfd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+namespace {
+
+constexpr long kNanosPerMs = 1000000;
+
+[[noreturn]] void ThrowSystemError(const char* what) { throw std::system_error(errno, std::system_category(), what); }
+
+// The next whole millisecond of CLOCK_MONOTONIC.
+timespec NextWholeMillisecond() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  long nanos = (now.tv_nsec / kNanosPerMs + 1) * kNanosPerMs;
+  if (nanos >= 1000000000L) {
+    nanos -= 1000000000L;
+    ++now.tv_sec;
+  }
+  now.tv_nsec = nanos;
+  return now;
+}
+
+}  // namespace
+
+TTimerFd::TTimerFd(uint32_t periodMs) : FFd(timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC)) {
+  if (!FFd.Valid()) ThrowSystemError("timerfd_create");
+  itimerspec timing{};
+  timing.it_value = NextWholeMillisecond();
+  timing.it_interval.tv_sec = periodMs / 1000;
+  timing.it_interval.tv_nsec = static_cast<long>(periodMs % 1000) * kNanosPerMs;
+  if (timerfd_settime(FFd.Get(), TFD_TIMER_ABSTIME, &timing, nullptr) != 0) ThrowSystemError("timerfd_settime");
+}
+
+uint64_t TTimerFd::WaitForTick() {
+  uint64_t expirations = 0;
+  while (true) {
+    const ssize_t n = ::read(FFd.Get(), &expirations, sizeof expirations);
+    if (n == sizeof expirations) return expirations;
+    if (n < 0 && errno == EINTR) continue;
+    FLastError = n < 0 ? std::strerror(errno) : "short read from the timer";
+    return 0;
+  }
+}
+
+std::unique_ptr<IPeriodicTimer> TTimerFdFactory::CreatePeriodic(uint32_t periodMs) {
+  return std::make_unique<TTimerFd>(periodMs);
+}

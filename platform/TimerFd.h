@@ -1,0 +1,25 @@
+#pragma once
+// Periodic timers on timerfd (CLOCK_MONOTONIC). The first tick falls on the
+// next whole millisecond and every later one on a whole period after it, so
+// a frame due at a millisecond leaves within a fraction of one.
+
+#include "engine/EngineClock.h"
+#include "platform/UniqueFd.h"
+
+class TTimerFd : public IPeriodicTimer {
+ public:
+  // Throws std::system_error when the timer cannot be made or armed.
+  explicit TTimerFd(uint32_t periodMs);
+  uint64_t WaitForTick() override;
+  std::string LastError() const override { return FLastError; }
+
+ private:
+  TUniqueFd FFd;
+  std::string FLastError;
+};
+
+class TTimerFdFactory : public ITimerFactory {
+ public:
+  uint32_t MinimumPeriodMs() const override { return 1; }
+  std::unique_ptr<IPeriodicTimer> CreatePeriodic(uint32_t periodMs) override;
+};

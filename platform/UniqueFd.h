@@ -1,0 +1,32 @@
+#pragma once
+#include <unistd.h>
+
+#include <utility>
+
+// Owns one file descriptor and closes it once.
+class TUniqueFd {
+ public:
+  TUniqueFd() = default;
+  explicit TUniqueFd(int fd) : FFd(fd) {}
+  ~TUniqueFd() { Reset(); }
+  TUniqueFd(TUniqueFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+  TUniqueFd& operator=(TUniqueFd&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      FFd = std::exchange(other.FFd, -1);
+    }
+    return *this;
+  }
+  TUniqueFd(const TUniqueFd&) = delete;
+  TUniqueFd& operator=(const TUniqueFd&) = delete;
+
+  int Get() const { return FFd; }
+  bool Valid() const { return FFd >= 0; }
+  void Reset() {
+    if (FFd >= 0) ::close(FFd);
+    FFd = -1;
+  }
+
+ private:
+  int FFd = -1;
+};
