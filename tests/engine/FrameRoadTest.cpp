@@ -1,0 +1,182 @@
+// DispatchFrame and the road of one frame: which frames pass untouched, which
+// are dropped, counted, captured, notified and delivered where.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "config/LibpcapWriter.h"
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+using FrameRoad = EngineFixture;
+
+TEST_F(FrameRoad, DirectionNotEmulatedPassesUntouched) {
+  Controls.Direction = 0;  // incoming only
+  Controls.LossEnabled = true;
+  Controls.LossValue = 1000;
+  Apply(TSettingsPart::spAll);
+  Dispatch(UdpFrame(100), /*incoming=*/false);
+  Dispatch(UdpFrame(100), /*incoming=*/true);
+  EXPECT_EQ(Sent().size(), 1u) << "the outgoing frame passes, not emulated";
+  EXPECT_EQ(Delivered().size(), 0u) << "the incoming frame is lost";
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.FramesOut, 0u);
+  EXPECT_EQ(c.FramesIn, 1u);
+  EXPECT_EQ(c.DroppedIn, 1u);
+}
+
+TEST_F(FrameRoad, DeliveryGoesToTheNaturalSideAndIsCounted) {
+  Dispatch(UdpFrame(100), false);
+  Dispatch(UdpFrame(200), true);
+  EXPECT_EQ(Sent().size(), 1u);
+  EXPECT_EQ(Delivered().size(), 1u);
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.SentOut, 1u);
+  EXPECT_EQ(c.BytesOut, 100u);
+  EXPECT_EQ(c.SentIn, 1u);
+  EXPECT_EQ(c.BytesIn, 200u);
+  EXPECT_EQ(Engine.TickBytes.In.exchange(0), 200u);
+  EXPECT_EQ(Engine.TickBytes.Out.exchange(0), 100u);
+}
+
+TEST_F(FrameRoad, FilterThatSelectsNothingLeavesFramesUncounted) {
+  {
+    TLockGuard lock(Engine.Locks.SettingsLock);
+    Engine.Settings.Filter.Enabled = true;
+    Engine.Settings.Filter.Protocol = 16;  // ARP only
+  }
+  Dispatch(UdpFrame(100), false);
+  EXPECT_EQ(Sent().size(), 1u);
+  EXPECT_EQ(Engine.Counters().FramesOut, 0u);
+  EXPECT_TRUE(Effects().empty());
+}
+
+TEST_F(FrameRoad, BlockedPortIsDroppedButCapturedBefore) {
+  const std::string path = testing::TempDir() + "/blocked-" + std::to_string(getpid()) + ".pcap";
+  Controls.BlockingEnabled = true;
+  Controls.PortList = "t80, u53";
+  Apply(TSettingsPart::spAll);
+  {
+    TLibpcapWriter before(path, 0);
+    Engine.BeforeWriter = &before;
+    Dispatch(UdpFrame(100, 0, 53), false);
+    Dispatch(UdpFrame(100, 0, 54), false);
+    Engine.BeforeWriter = nullptr;
+  }
+  EXPECT_EQ(Sent().size(), 1u);
+  EXPECT_EQ(Engine.Counters().DroppedOut, 1u);
+  EXPECT_EQ(std::filesystem::file_size(path), 24u + 2 * (16 + 100)) << "both frames are in the before file";
+  std::filesystem::remove(path);
+}
+
+TEST_F(FrameRoad, EffectsOfOneFrameComeInOrder) {
+  Controls.CorruptionEnabled = true;
+  Controls.CorruptionValue = 1000;
+  Controls.DuplicationEnabled = true;
+  Controls.DuplicationValue = 1000;
+  Apply(TSettingsPart::spAll);
+  Dispatch(UdpFrame(100), false);
+  const auto effects = Effects();
+  ASSERT_EQ(effects.size(), 3u);
+  EXPECT_EQ(effects[0].Message, WM_EFFECT_FRAME);
+  EXPECT_EQ(effects[1].Message, WM_EFFECT_CORRUPTION);
+  EXPECT_EQ(effects[2].Message, WM_EFFECT_DUPLICATION);
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 2u) << "a duplicated frame leaves twice";
+  EXPECT_EQ(sent[0].Bytes, sent[1].Bytes);
+  EXPECT_NE(sent[0].Bytes, UdpFrame(100)) << "and it is the corrupted frame both times";
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.SentOut, 2u);
+  EXPECT_EQ(c.CorruptedOut, 1u);
+  EXPECT_EQ(c.DuplicatedOut, 1u);
+}
+
+TEST_F(FrameRoad, LostFrameNotifiesLossAlone) {
+  Controls.LossEnabled = true;
+  Controls.LossValue = 1000;
+  Controls.CorruptionEnabled = true;
+  Controls.CorruptionValue = 1000;
+  Apply(TSettingsPart::spAll);
+  Dispatch(UdpFrame(100), true);
+  const auto effects = Effects();
+  ASSERT_EQ(effects.size(), 2u);
+  EXPECT_EQ(effects[1].Message, WM_EFFECT_LOSS);
+  EXPECT_EQ(Engine.Counters().CorruptedIn, 0u);
+}
+
+TEST_F(FrameRoad, ReorderedFramesLeaveAfterLaterOnes) {
+  Controls.ReorderingEnabled = true;
+  Controls.ReorderingValue = 1000;  // every frame is held
+  Controls.ReorderingGap = 1;
+  Apply(TSettingsPart::spAll);
+  Dispatch(UdpFrame(100, 1), false);
+  EXPECT_TRUE(Sent().empty()) << "held";
+  // Switching reordering off: the next delivery discards what is held.
+  Controls.ReorderingEnabled = false;
+  Apply(TSettingsPart::spReordering);
+  Dispatch(UdpFrame(100, 2), false);
+  auto sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(SequenceOf(sent[0]), 2u);
+
+  // Gap 1 with a share of one half: each held frame leaves right after the
+  // next delivered frame of its direction.
+  Controls.ReorderingEnabled = true;
+  Controls.ReorderingValue = 500;
+  Apply(TSettingsPart::spReordering);
+  for (uint32_t i = 10; i < 200; ++i) Dispatch(UdpFrame(100, i), false);
+  sent = Sent();
+  ASSERT_FALSE(sent.empty());
+  uint32_t overtaken = 0;
+  for (size_t i = 1; i < sent.size(); ++i) overtaken += SequenceOf(sent[i]) < SequenceOf(sent[i - 1]);
+  EXPECT_GT(overtaken, 0u);
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.SentOut, sent.size() + 1);
+}
+
+TEST_F(FrameRoad, DuplicatedAndHeldFrameIsDeliveredOnceLater) {
+  Controls.DuplicationEnabled = true;
+  Controls.DuplicationType = 1;
+  Controls.DuplicationValue = 1;  // every frame
+  Controls.ReorderingEnabled = true;
+  Controls.ReorderingValue = 1000;
+  Apply(TSettingsPart::spAll);
+  Dispatch(UdpFrame(100, 1), false);
+  EXPECT_TRUE(Sent().empty());
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.DuplicatedOut, 1u);
+  EXPECT_EQ(c.ReorderedOut, 1u);
+}
+
+TEST_F(FrameRoad, UnknownDeviceFlagIsReportedAndTheFrameDropped) {
+  TFrameBuffer buffer{};
+  buffer.Length = 60;
+  buffer.DeviceFlags = 3;
+  TFrameRequest request{Adapter, &buffer};
+  Engine.DispatchFrame(Thread, request, TReinjectMode::rmNatural);
+  ASSERT_EQ(Sink.Messages.size(), 1u);
+  EXPECT_EQ(Sink.Messages[0].rfind("Error occured in TNormalProcess.TNormalThread: Unknown device flags received from the driver", 0), 0u)
+      << Sink.Messages[0];
+  EXPECT_TRUE(Sent().empty());
+  // The locks are free again: the next frame goes through.
+  Dispatch(UdpFrame(100), false);
+  EXPECT_EQ(Sent().size(), 1u);
+}
+
+TEST_F(FrameRoad, BridgeModeSendsToTheAdapterAndKeepsTheDirectionForDuplicates) {
+  Controls.DuplicationEnabled = true;
+  Controls.DuplicationValue = 1000;
+  Apply(TSettingsPart::spAll);
+  Dispatch(UdpFrame(100), /*incoming=*/true, TReinjectMode::rmToAdapter);
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].DeviceFlags, kPacketFlagOutgoing);
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.SentIn, 2u) << "both copies count in the frame's own direction";
+  EXPECT_EQ(c.SentOut, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// The latency queue: frames leave in order once their delay has passed,
+// never early, also across the wrap of the 32-bit millisecond clock.
+
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+class LatencyQueue : public EngineFixture {
+ protected:
+  void EnableLatency(int type, uint32_t from, uint32_t to, uint32_t percent = 100) {
+    Controls.LatencyEnabled = true;
+    Controls.DelayType = type;
+    Controls.DelayFrom = from;
+    Controls.DelayTo = to;
+    Controls.LatencyPercent = percent;
+    Apply(TSettingsPart::spLatency);
+  }
+  // Advances the clock 1 ms at a time, releasing as the latency thread does;
+  // returns the milliseconds after which each frame left.
+  std::vector<uint64_t> RunFor(int ms) {
+    std::vector<uint64_t> leftAt;
+    const uint64_t start = Clock.Now;
+    for (int i = 0; i < ms; ++i) {
+      Clock.AdvanceMs(1);
+      Engine.ReleaseDueLatencyFrames();
+      for (const auto& f : Sent()) leftAt.push_back((f.TimeMicroseconds - start) / 1000);
+    }
+    return leftAt;
+  }
+};
+
+TEST(LatencyDue, ComparesAcrossTheWrap) {
+  EXPECT_TRUE(IsDue(100, 0, 100));
+  EXPECT_FALSE(IsDue(99, 0, 99 + 1));
+  EXPECT_TRUE(IsDue(0, 0, 0));
+  EXPECT_FALSE(IsDue(0xFFFFFFF0u + 50, 0xFFFFFFF0u, 100)) << "wrapped, 50 ms passed";
+  EXPECT_TRUE(IsDue(0xFFFFFFF0u + 100, 0xFFFFFFF0u, 100)) << "wrapped, 100 ms passed";
+}
+
+TEST_F(LatencyQueue, FixedDelayNeverLeavesEarlyAndKeepsOrder) {
+  EnableLatency(0, 100, 0);
+  Clock.Now += 700;  // 0.7 ms into a millisecond: the delay still counts from the frame's arrival
+  for (uint32_t i = 0; i < 5; ++i) Dispatch(UdpFrame(100, i), false);
+  const uint64_t arrival = Clock.Now;
+  std::vector<uint32_t> order;
+  uint64_t firstLeft = 0;
+  for (int ms = 0; ms < 105; ++ms) {
+    Clock.AdvanceMs(1);
+    Engine.ReleaseDueLatencyFrames();
+    for (const auto& f : Sent()) {
+      if (order.empty()) firstLeft = f.TimeMicroseconds;
+      order.push_back(SequenceOf(f));
+    }
+  }
+  EXPECT_EQ(order, (std::vector<uint32_t>{0, 1, 2, 3, 4}));
+  EXPECT_GE(firstLeft - arrival, 100000u);
+  EXPECT_LE(firstLeft - arrival, 101000u);
+  EXPECT_EQ(Engine.Counters().DelayedOut, 5u);
+}
+
+TEST_F(LatencyQueue, AShortDelayWaitsBehindALongOne) {
+  // Random 300..300 then 10..10 by switching the range between frames.
+  EnableLatency(1, 300, 300);
+  Dispatch(UdpFrame(100, 1), false);
+  EnableLatency(1, 10, 10);
+  Dispatch(UdpFrame(100, 2), false);
+  const auto leftAt = RunFor(310);
+  ASSERT_EQ(leftAt.size(), 2u);
+  EXPECT_EQ(leftAt[0], 300u);
+  EXPECT_EQ(leftAt[1], 300u) << "B leaves right after A";
+  const auto effects = Effects();
+  ASSERT_EQ(effects.size(), 2u);
+  EXPECT_EQ(effects[0].WParam, 300);
+  EXPECT_EQ(effects[1].WParam, 10);
+}
+
+TEST_F(LatencyQueue, FramesNotChosenStillKeepTheirPlace) {
+  EnableLatency(0, 50, 0, /*percent=*/1);
+  for (uint32_t i = 0; i < 200; ++i) Dispatch(UdpFrame(100, i), false);
+  const auto leftAt = RunFor(60);
+  ASSERT_EQ(leftAt.size(), 200u);
+  const uint64_t delayed = Engine.Counters().DelayedOut;
+  EXPECT_LT(delayed, 20u);
+  // Until the first delayed frame, frames leave within a millisecond.
+  if (delayed == 0) EXPECT_LE(leftAt.back(), 1u);
+}
+
+TEST_F(LatencyQueue, SwitchingLatencyOffStillReleasesWhatIsQueued) {
+  EnableLatency(0, 40, 0);
+  Dispatch(UdpFrame(100, 1), false);
+  Controls.LatencyEnabled = false;
+  Apply(TSettingsPart::spLatency);
+  Dispatch(UdpFrame(100, 2), false);
+  auto sent = Sent();
+  ASSERT_EQ(sent.size(), 1u) << "new frames bypass the queue";
+  EXPECT_EQ(SequenceOf(sent[0]), 2u);
+  EXPECT_EQ(RunFor(41).size(), 1u);
+}
+
+TEST_F(LatencyQueue, WrapOfTheMillisecondClock) {
+  Clock.Now = (uint64_t{0xFFFFFFFF} - 20) * 1000;  // 21 ms before the wrap
+  EnableLatency(0, 50, 0);
+  Dispatch(UdpFrame(100, 1), false);
+  const auto leftAt = RunFor(60);
+  ASSERT_EQ(leftAt.size(), 1u);
+  EXPECT_EQ(leftAt[0], 50u);
+}
+
+}  // namespace

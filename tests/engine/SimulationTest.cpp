@@ -1,0 +1,220 @@
+// Whole simulations with their threads on lab adapters: start and stop,
+// error reports of threads, refused starts, and bridge forwarding.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <atomic>
+
+#include "engine/BridgeProcess.h"
+#include "engine/Simulation.h"
+#include "platform/LabDriver.h"
+#include "platform/MonotonicClock.h"
+#include "platform/TimerFd.h"
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+constexpr int kWaitMs = 10000;  // generous: only reached when something is broken
+
+class Simulation : public ::testing::Test {
+ protected:
+  Simulation() {
+    A = Driver.AddAdapter("labA", kMacA);
+    B = Driver.AddAdapter("labB", kMacB);
+    Engine.LocalAddressSource = [] { return TIPAddrList(); };
+    Controls.Direction = 2;
+  }
+  ~Simulation() override { Run.Stop(); }
+
+  void Start(int index, const TSimulationRequest& base = {}) {
+    TSimulationRequest request = base;
+    request.AdapterIndex = index;
+    TTcpAdapterList adapters;
+    Driver.GetTcpipBoundAdaptersInfo(adapters);
+    Run.Start(adapters, request, [this] { ApplySettings(Engine, TSettingsPart::spAll, Controls); });
+  }
+
+  bool WaitUntil(const std::function<bool()>& done) { return Driver.WaitFor(done, kWaitMs); }
+
+  static constexpr TMacAddress kMacA{0x02, 0, 0, 0, 0, 0xA};
+  static constexpr TMacAddress kMacB{0x02, 0, 0, 0, 0, 0xB};
+
+  TMonotonicClock Clock;
+  TLabDriver Driver{Clock};
+  TAdapterHandle A = 0, B = 0;
+  TTimerFdFactory Timers;
+  TCollectingSink Sink;
+  TErrorChannel Errors{Sink};
+  TEngine Engine{Driver, Clock, 7};
+  TSettingsControls Controls;
+  TSimulation Run{Engine, Timers, Errors};
+};
+
+std::vector<uint8_t> FrameBetween(const TMacAddress& destination, const TMacAddress& source, uint32_t sequence = 0) {
+  auto frame = UdpFrame(100, sequence);
+  std::copy(destination.begin(), destination.end(), frame.begin());
+  std::copy(source.begin(), source.end(), frame.begin() + 6);
+  return frame;
+}
+
+TEST_F(Simulation, FramesTravelAndStopReleasesTheAdapter) {
+  Start(0);
+  ASSERT_TRUE(Run.Running());
+  ASSERT_TRUE(WaitUntil([&] { return Driver.Intercepting(A); }));
+  for (uint32_t i = 0; i < 50; ++i) {
+    Driver.SendFromStack(A, UdpFrame(100, i));
+    Driver.ReceiveFromWire(A, UdpFrame(200, i));
+  }
+  ASSERT_TRUE(WaitUntil([&] { return Driver.SentToWireCount(A) == 50 && Driver.DeliveredToStackCount(A) == 50; }));
+  const auto sent = Driver.TakeSentToWire(A);
+  for (uint32_t i = 0; i < 50; ++i) ASSERT_EQ(SequenceOf(sent[i]), i);
+  Run.Stop();
+  EXPECT_FALSE(Run.Running());
+  EXPECT_FALSE(Driver.Intercepting(A));
+  EXPECT_FALSE(Driver.HasPacketEvent(A));
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.SentOut, 50u) << "counters keep their values after the stop";
+  EXPECT_EQ(c.BytesIn, 50u * 200);
+  Start(0);
+  EXPECT_EQ(Engine.Counters().SentOut, 0u) << "and start again from zero";
+}
+
+TEST_F(Simulation, StopDiscardsFramesWaitingInTheLatencyAndRateQueues) {
+  Controls.LatencyEnabled = true;
+  Controls.DelayFrom = 60000;
+  Controls.OutRate = 8;  // 1 byte per second: nothing outgoing passes
+  Start(0);
+  ASSERT_TRUE(WaitUntil([&] { return Driver.Intercepting(A); }));
+  for (uint32_t i = 0; i < 20; ++i) {
+    Driver.SendFromStack(A, UdpFrame(100, i));
+    Driver.ReceiveFromWire(A, UdpFrame(100, i));
+  }
+  ASSERT_TRUE(WaitUntil([&] { return Driver.WaitingFrames(A) == 0 && Engine.Counters().DelayedIn == 20; }));
+  Run.Stop();
+  EXPECT_EQ(Driver.SentToWireCount(A) + Driver.DeliveredToStackCount(A), 0u);
+  EXPECT_EQ(Engine.Counters().SentIn, 0u);
+  EXPECT_EQ(Engine.State.LatencyQueue.Count(), 0u);
+  EXPECT_EQ(Engine.State.RateQueueOut.Count(), 0u);
+}
+
+TEST_F(Simulation, InterceptionFailureIsReportedAndTheSimulationKeepsRunning) {
+  Driver.SetFaults(A, TLabFaults{.SetAdapterMode = true});
+  Start(0);
+  ASSERT_TRUE(WaitUntil([&] {
+    Errors.ServePending();
+    return !Sink.Messages.empty();
+  }));
+  EXPECT_EQ(Sink.Messages[0], "Error occured in TNormalProcess.TNormalThread: Failed to set filter");
+  EXPECT_TRUE(Run.Running());
+  EXPECT_FALSE(Driver.HasPacketEvent(A)) << "the event registration was undone";
+}
+
+TEST_F(Simulation, AThreadReportingWhileTheOwnerStopsCanStillBeEnded) {
+  Driver.SetFaults(A, TLabFaults{.SetPacketEvent = true});
+  Start(0);
+  // Nobody serves the report until Stop, which must serve it while it waits.
+  Run.Stop();
+  ASSERT_EQ(Sink.Messages.size(), 1u);
+  EXPECT_EQ(Sink.Messages[0], "Error occured in TNormalProcess.TNormalThread: Failed to setup system event");
+}
+
+TEST_F(Simulation, RefusedStartsLeaveNothingRunning) {
+  const std::string capture = testing::TempDir() + "/refused-" + std::to_string(getpid()) + ".pcap";
+  TSimulationRequest request;
+  request.Capture = TCaptureSettings{true, capture, "", 0};
+  request.Bridge.Enabled = true;
+  request.Bridge.AdapterA = MakeAdapterName("labA");
+  request.Bridge.AdapterB = MakeAdapterName("labB");
+  Driver.AddAdapter("labC", {0x02, 0, 0, 0, 0, 0xC});
+  try {
+    Start(2, request);
+    FAIL() << "an adapter outside the bridge must be refused";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot start simulation because you have chosen an adapter that does not belong to the bridge. "
+              "Please either turn bridging off or choose either adapter in the bridge for simulation.");
+  }
+  EXPECT_FALSE(Run.Running());
+  EXPECT_FALSE(Driver.Intercepting(A));
+  EXPECT_EQ(Engine.BeforeWriter, nullptr) << "the capture file opened first is closed again";
+
+  request.Bridge.AdapterB = MakeAdapterName("gone");
+  EXPECT_THROW(
+      {
+        try {
+          Start(0, request);
+        } catch (const std::runtime_error& e) {
+          EXPECT_STREQ(e.what(), "Cannot start simulation because the bridge is invalid");
+          throw;
+        }
+      },
+      std::runtime_error);
+
+  request = {};
+  request.Capture = TCaptureSettings{true, "/nonexistent-dir/x.pcap", "", 0};
+  EXPECT_THROW(Start(0, request), std::exception);
+  EXPECT_FALSE(Run.Running());
+  std::remove(capture.c_str());
+}
+
+class Bridge : public Simulation {
+ protected:
+  void StartBridge(int selected) {
+    TSimulationRequest request;
+    request.Bridge.Enabled = true;
+    request.Bridge.AdapterA = MakeAdapterName("labA");
+    request.Bridge.AdapterB = MakeAdapterName("labB");
+    Start(selected, request);
+    ASSERT_TRUE(WaitUntil([&] { return Driver.Intercepting(A) && Driver.Intercepting(B); }));
+  }
+  static constexpr TMacAddress kHostBehindA{0x02, 0, 0, 0, 1, 0xA};
+  static constexpr TMacAddress kHostBehindB{0x02, 0, 0, 0, 1, 0xB};
+};
+
+TEST_F(Bridge, ForwardsBetweenSegmentsWithTheDirectionOfTheSelectedAdapter) {
+  StartBridge(1);  // B selected
+  EXPECT_EQ(Driver.HwPacketFilter(A) & kHwFilterPromiscuous, kHwFilterPromiscuous);
+  Driver.ReceiveFromWire(A, FrameBetween(kHostBehindB, kHostBehindA, 1));
+  Driver.ReceiveFromWire(B, FrameBetween(kHostBehindA, kHostBehindB, 2));
+  ASSERT_TRUE(WaitUntil([&] { return Driver.SentToWireCount(A) == 1 && Driver.SentToWireCount(B) == 1; }));
+  EXPECT_EQ(SequenceOf(Driver.TakeSentToWire(B)[0]), 1u);
+  EXPECT_EQ(SequenceOf(Driver.TakeSentToWire(A)[0]), 2u);
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.SentOut, 1u) << "entering at A, leaving by the selected B: outgoing";
+  EXPECT_EQ(c.SentIn, 1u) << "entering at the selected B: incoming";
+  EXPECT_EQ(Driver.DeliveredToStackCount(A) + Driver.DeliveredToStackCount(B), 0u)
+      << "forwarded frames never reach the local stack";
+  Run.Stop();
+  EXPECT_EQ(Driver.HwPacketFilter(A), 0u) << "the old hardware filter is back";
+  EXPECT_EQ(Driver.HwPacketFilter(B), 0u);
+}
+
+TEST_F(Bridge, BroadcastReachesTheHostAndTheOtherSegmentMulticastOnlyTheOther) {
+  StartBridge(0);
+  Driver.ReceiveFromWire(A, FrameBetween({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, kHostBehindA, 1));
+  Driver.ReceiveFromWire(A, FrameBetween({0x01, 0x00, 0x5E, 0, 0, 1}, kHostBehindA, 2));
+  ASSERT_TRUE(WaitUntil([&] { return Driver.SentToWireCount(B) == 2; }));
+  EXPECT_EQ(Driver.DeliveredToStackCount(A), 1u);
+  EXPECT_EQ(SequenceOf(Driver.TakeDeliveredToStack(A)[0]), 1u);
+}
+
+TEST_F(Bridge, HostTrafficIsEmulatedAsOnANormalAdapterAndDroppedFramesNeverCross) {
+  Controls.BlockingEnabled = true;
+  Controls.PortList = "9";
+  StartBridge(0);
+  Driver.ReceiveFromWire(A, FrameBetween(kMacA, kHostBehindA, 1));   // for this host
+  Driver.SendFromStack(A, FrameBetween(kHostBehindA, kMacA, 2));     // from this host
+  Driver.ReceiveFromWire(A, FrameBetween(kHostBehindB, kHostBehindA, 3));  // forwarded, port 9 blocked
+  ASSERT_TRUE(WaitUntil([&] { return Engine.Counters().DroppedIn + Engine.Counters().DroppedOut == 3; }));
+  EXPECT_EQ(Driver.SentToWireCount(B), 0u);
+  Controls.BlockingEnabled = false;
+  ApplySettings(Engine, TSettingsPart::spBlocking, Controls);
+  Driver.ReceiveFromWire(A, FrameBetween(kMacA, kHostBehindA, 4));
+  Driver.SendFromStack(A, FrameBetween(kHostBehindA, kMacA, 5));
+  ASSERT_TRUE(WaitUntil([&] { return Driver.DeliveredToStackCount(A) == 1 && Driver.SentToWireCount(A) == 1; }));
+  EXPECT_EQ(Driver.SentToWireCount(B), 0u);
+}
+
+}  // namespace
