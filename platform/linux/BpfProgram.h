@@ -1,0 +1,34 @@
+#pragma once
+// The three small tc programs of the interception, assembled here and loaded
+// into the kernel. A loaded program lives as long as its descriptor (and any
+// attachment that holds it).
+#include <cstdint>
+#include <string>
+
+#include "platform/linux/FileDescriptor.h"
+
+// Carried by every frame this process puts back on the adapter's path, so that
+// the adapter's own programs let it pass instead of stealing it again. Below
+// 2^31 so that the programs can compare it with a sign-extended immediate.
+constexpr uint32_t kReinjectMark = 0x4F564644;
+
+// Where a program will be attached. tcx attach points need the program to be
+// loaded for them; the cls_bpf fallback loads without one.
+enum class TTcAttachPoint { Ingress, Egress };
+
+class TBpfProgram {
+ public:
+  TBpfProgram(TFileDescriptor fd) : FFd(std::move(fd)) {}
+  int Fd() const { return FFd.Get(); }
+
+ private:
+  TFileDescriptor FFd;
+};
+
+// A frame without the mark goes to the device `targetIndex` for transmission
+// (a TAP, where this process reads it); a marked frame has the mark cleared
+// and goes on its normal way.
+TBpfProgram LoadStealProgram(uint32_t targetIndex, TTcAttachPoint point, bool forTcx);
+// Every frame gets the mark and is delivered to the receive path of the
+// device `adapterIndex`, as if it had arrived there from the wire.
+TBpfProgram LoadReinjectProgram(uint32_t adapterIndex, TTcAttachPoint point, bool forTcx);

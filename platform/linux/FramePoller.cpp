@@ -1,0 +1,51 @@
+#include "platform/linux/FramePoller.h"
+
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <stdexcept>
+
+namespace {
+void Watch(int epoll, int fd, uint32_t events) {
+  epoll_event event{};
+  event.events = events;
+  event.data.fd = fd;
+  if (::epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &event) < 0) ThrowSystemError("watching a frame queue");
+}
+}  // namespace
+
+TFramePoller::TFramePoller(const std::vector<int>& fds, std::function<void()> onFrames)
+    : FEpoll(::epoll_create1(EPOLL_CLOEXEC), "epoll"),
+      FStop(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK), "eventfd"),
+      FOnFrames(std::move(onFrames)) {
+  if (!FOnFrames) throw std::invalid_argument("the frame poller needs a callback");
+  Watch(FEpoll.Get(), FStop.Get(), EPOLLIN);
+  for (int fd : fds) Watch(FEpoll.Get(), fd, EPOLLIN | EPOLLET);
+  FThread = std::thread([this] { Run(); });
+}
+
+TFramePoller::~TFramePoller() {
+  uint64_t one = 1;
+  [[maybe_unused]] ssize_t written = ::write(FStop.Get(), &one, sizeof one);
+  FThread.join();
+}
+
+void TFramePoller::Run() {
+  epoll_event events[4];
+  for (;;) {
+    int count = ::epoll_wait(FEpoll.Get(), events, 4, -1);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return;  // cannot happen with valid descriptors; the engine's 500 ms wake-up still reads
+    }
+    bool frames = false;
+    for (int i = 0; i < count; ++i) {
+      if (events[i].data.fd == FStop.Get()) return;
+      frames = true;
+    }
+    if (frames) FOnFrames();
+  }
+}

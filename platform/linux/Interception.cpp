@@ -1,0 +1,43 @@
+#include "platform/linux/Interception.h"
+
+#include <stdexcept>
+
+#include "engine/PacketDriver.h"
+
+TInterception::TInterception(uint32_t adapterIndex, uint32_t queueFlags, TAttachKind kind,
+                             std::function<void()> onFrames)
+    : FQueueFlags(queueFlags), FIn("otin%d"), FOut("otout%d") {
+  if (queueFlags == 0 || (queueFlags & ~kModeIntercept) != 0)
+    throw std::invalid_argument("adapter mode must be 1, 2 or 3 to intercept, got " + std::to_string(queueFlags));
+  bool tcx = kind == TAttachKind::Tcx;
+  // The way back first, so that the first stolen frame can already return.
+  FReinjectHook.emplace(kind, FIn.Index(), TTcAttachPoint::Ingress,
+                        LoadReinjectProgram(adapterIndex, TTcAttachPoint::Ingress, tcx));
+  if (queueFlags & kModeQueueReceived)
+    FIngressHook.emplace(kind, adapterIndex, TTcAttachPoint::Ingress,
+                         LoadStealProgram(FIn.Index(), TTcAttachPoint::Ingress, tcx));
+  if (queueFlags & kModeQueueSent)
+    FEgressHook.emplace(kind, adapterIndex, TTcAttachPoint::Egress,
+                        LoadStealProgram(FOut.Index(), TTcAttachPoint::Egress, tcx));
+  FPoller = std::make_unique<TFramePoller>(std::vector<int>{FIn.Fd(), FOut.Fd()}, std::move(onFrames));
+}
+
+size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag) {
+  bool inFirst = FReadInFirst.load(std::memory_order_relaxed);
+  FReadInFirst.store(!inFirst, std::memory_order_relaxed);
+  TTapDevice* order[2] = {&FIn, &FOut};
+  if (!inFirst) std::swap(order[0], order[1]);
+  for (TTapDevice* tap : order) {
+    size_t length = tap->Read(pieces, count);
+    if (length > 0) {
+      deviceFlag = tap == &FIn ? kPacketFlagIncoming : kPacketFlagOutgoing;
+      return length;
+    }
+  }
+  return 0;
+}
+
+void TInterception::Flush() {
+  FIn.Drain();
+  FOut.Drain();
+}

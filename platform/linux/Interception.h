@@ -1,0 +1,50 @@
+#pragma once
+// Everything that takes one adapter's frames away from the kernel's normal
+// path while it is intercepted:
+//  - the "in" TAP, where frames that arrive from the wire wait to be read,
+//    and whose own receive path hands written frames to the local stack as if
+//    they had arrived on the adapter;
+//  - the "out" TAP, where frames that the local stack sends wait to be read;
+//  - the programs on the adapter's hooks that steal unmarked frames into the
+//    TAPs, and the one on the "in" TAP that redirects written frames back;
+//  - the thread that signals when frames wait.
+// Built in that order and torn down in reverse: the adapter's hooks are
+// released before the TAPs they point to disappear.
+#include <sys/uio.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/linux/BpfProgram.h"
+#include "platform/linux/FramePoller.h"
+#include "platform/linux/TapDevice.h"
+#include "platform/linux/TcAttachment.h"
+
+class TInterception {
+ public:
+  // queueFlags: 1 steals what the stack sends, 2 what the adapter receives.
+  TInterception(uint32_t adapterIndex, uint32_t queueFlags, TAttachKind kind, std::function<void()> onFrames);
+
+  uint32_t QueueFlags() const { return FQueueFlags; }
+  // Reads one waiting frame from either TAP, taking turns so that neither
+  // direction starves the other. Returns its length (0 when none waits) and
+  // which TAP it came from as a device flag (1 out, 2 in).
+  size_t Read(const iovec* pieces, int count, uint32_t& deviceFlag);
+  // Hands a frame to the local stack as if it had arrived on the adapter.
+  bool DeliverToStack(const iovec* pieces, int count) { return FIn.Write(pieces, count); }
+  void Flush();
+  bool OwnsDevice(uint32_t index) const { return index == FIn.Index() || index == FOut.Index(); }
+
+ private:
+  uint32_t FQueueFlags;
+  TTapDevice FIn;
+  TTapDevice FOut;
+  std::optional<TTcAttachment> FReinjectHook;
+  std::optional<TTcAttachment> FIngressHook;
+  std::optional<TTcAttachment> FEgressHook;
+  std::atomic<bool> FReadInFirst{true};
+  std::unique_ptr<TFramePoller> FPoller;  // last: stops first
+};

@@ -1,0 +1,48 @@
+#include "platform/linux/LinkTable.h"
+
+#include <linux/if_link.h>
+#include <sys/socket.h>
+
+#include "platform/linux/Netlink.h"
+
+namespace {
+
+std::string LinkKind(const TAttributeTable& attributes) {
+  if (!attributes.Has(IFLA_LINKINFO)) return {};
+  TAttributeTable info(attributes.Data(IFLA_LINKINFO), attributes.Size(IFLA_LINKINFO), IFLA_INFO_KIND);
+  return info.Text(IFLA_INFO_KIND);
+}
+
+TLinkInfo ParseLink(const nlmsghdr& header) {
+  const auto& record = MessageRecord<ifinfomsg>(header);
+  TAttributeTable attributes = MessageAttributes<ifinfomsg>(header, IFLA_MAX);
+  TLinkInfo link;
+  link.Index = static_cast<uint32_t>(record.ifi_index);
+  link.Type = record.ifi_type;
+  link.Flags = record.ifi_flags;
+  link.Name = attributes.Text(IFLA_IFNAME);
+  link.Alias = attributes.Text(IFLA_IFALIAS);
+  attributes.Read(IFLA_MTU, link.Mtu);
+  attributes.Read(IFLA_PROMISCUITY, link.Promiscuity);
+  if (attributes.Has(IFLA_ADDRESS)) {
+    auto* bytes = static_cast<const uint8_t*>(attributes.Data(IFLA_ADDRESS));
+    link.HardwareAddress.assign(bytes, bytes + attributes.Size(IFLA_ADDRESS));
+  }
+  link.Kind = LinkKind(attributes);
+  return link;
+}
+
+}  // namespace
+
+std::vector<TLinkInfo> ReadLinkTable() {
+  TNetlinkSocket socket(NETLINK_ROUTE);
+  TNetlinkMessage request(RTM_GETLINK, 0);
+  ifinfomsg query{};
+  query.ifi_family = AF_UNSPEC;
+  request.Append(query);
+  std::vector<TLinkInfo> links;
+  socket.Dump(request, [&](const nlmsghdr& header) {
+    if (header.nlmsg_type == RTM_NEWLINK) links.push_back(ParseLink(header));
+  });
+  return links;
+}

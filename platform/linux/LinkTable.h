@@ -1,0 +1,20 @@
+#pragma once
+// The network interfaces of the current network namespace as rtnetlink
+// reports them (RTM_GETLINK), in the kernel's order (by interface index).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TLinkInfo {
+  uint32_t Index = 0;
+  std::string Name;
+  uint16_t Type = 0;     // ARPHRD_*
+  uint32_t Flags = 0;    // IFF_*
+  std::vector<uint8_t> HardwareAddress;
+  uint32_t Mtu = 0;
+  std::string Alias;     // ifalias, empty when unset
+  std::string Kind;      // link kind for virtual devices (veth, bridge, tun), else empty
+  uint32_t Promiscuity = 0;  // how many holders keep it promiscuous (IFF_PROMISC shows only a user's own request)
+};
+
+std::vector<TLinkInfo> ReadLinkTable();

@@ -1,0 +1,308 @@
+#include "platform/linux/LinuxDriver.h"
+
+#include <bpf/libbpf.h>
+#include <net/if.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/linux/AdapterList.h"
+#include "platform/linux/AdapterText.h"
+#include "platform/linux/BpfProgram.h"
+#include "platform/linux/Interception.h"
+#include "platform/linux/LinkTable.h"
+#include "platform/linux/PacketEventSlot.h"
+#include "platform/linux/PacketSocket.h"
+#include "platform/linux/Privileges.h"
+
+namespace {
+
+// What an Ethernet adapter accepts without being asked for more: frames to
+// its own address, multicast and broadcast.
+constexpr uint32_t kHwFilterDirected = 0x01;
+constexpr uint32_t kHwFilterMulticast = 0x02;
+constexpr uint32_t kHwFilterBroadcast = 0x08;
+constexpr uint32_t kHwFilterNormal = kHwFilterDirected | kHwFilterMulticast | kHwFilterBroadcast;
+
+// The largest frame a TAP can hand over: a 64 KiB packet with its headers.
+constexpr size_t kOverflowBytes = 1 << 17;
+
+constexpr size_t kMinFrameLength = 14;
+
+bool InterfaceExists(TAdapterHandle adapter) {
+  char name[IF_NAMESIZE];
+  return adapter != 0 && ::if_indextoname(adapter, name) != nullptr;
+}
+
+bool ValidFrame(const TFrameRequest& request) {
+  return request.Buffer && request.Buffer->Length >= kMinFrameLength && request.Buffer->Length <= kMaxFrameData;
+}
+
+}  // namespace
+
+struct TLinuxDriver::TAdapterState {
+  std::shared_ptr<TPacketEventSlot> Event = std::make_shared<TPacketEventSlot>();
+  bool EventRegistered = false;
+  std::shared_ptr<TPacketSocket> Port;
+  std::shared_ptr<TInterception> Interception;
+};
+
+TLinuxDriver::TLinuxDriver(TAttachKind attachKind) : FAttachKind(attachKind) {}
+
+TLinuxDriver::~TLinuxDriver() {
+  std::map<TAdapterHandle, std::shared_ptr<TAdapterState>> adapters;
+  {
+    std::lock_guard guard(FMutex);
+    adapters.swap(FAdapters);
+  }
+  // Leaving scope releases every hook, TAP and socket, hooks before TAPs.
+}
+
+bool TLinuxDriver::Fail(const std::string& why) {
+  std::lock_guard guard(FMutex);
+  FLastError = why;
+  return false;
+}
+
+std::string TLinuxDriver::LastError() const {
+  std::lock_guard guard(FMutex);
+  return FLastError;
+}
+
+std::shared_ptr<TLinuxDriver::TAdapterState> TLinuxDriver::FindState(TAdapterHandle adapter) {
+  std::lock_guard guard(FMutex);
+  auto found = FAdapters.find(adapter);
+  return found == FAdapters.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<TLinuxDriver::TAdapterState> TLinuxDriver::StateFor(TAdapterHandle adapter) {
+  auto& state = FAdapters[adapter];
+  if (!state) state = std::make_shared<TAdapterState>();
+  return state;
+}
+
+void TLinuxDriver::ForgetIfIdle(TAdapterHandle adapter) {
+  auto found = FAdapters.find(adapter);
+  if (found == FAdapters.end()) return;
+  const TAdapterState& state = *found->second;
+  // The port goes with the state: closing it ends a promiscuous membership
+  // that nobody took back.
+  if (!state.EventRegistered && !state.Interception) FAdapters.erase(found);
+}
+
+std::shared_ptr<TPacketSocket> TLinuxDriver::PortFor(TAdapterHandle adapter) {
+  std::lock_guard guard(FMutex);
+  auto state = StateFor(adapter);
+  if (!state->Port) state->Port = std::make_shared<TPacketSocket>(adapter, kReinjectMark);
+  return state->Port;
+}
+
+bool TLinuxDriver::GetTcpipBoundAdaptersInfo(TTcpAdapterList& list) {
+  try {
+    std::vector<TLinkInfo> links = ReadLinkTable();
+    std::vector<std::shared_ptr<TInterception>> interceptions;
+    {
+      std::lock_guard guard(FMutex);
+      for (auto& [handle, state] : FAdapters)
+        if (state->Interception) interceptions.push_back(state->Interception);
+    }
+    FillAdapterList(links, [&](uint32_t index) {
+      for (auto& interception : interceptions)
+        if (interception->OwnsDevice(index)) return true;
+      return false;
+    }, list);
+    return true;
+  } catch (const std::exception& error) {
+    return Fail(error.what());
+  }
+}
+
+std::string TLinuxDriver::ConvertWindows2000AdapterName(const TAdapterName& name) {
+  std::string text = AdapterNameText(name);
+  try {
+    for (const TLinkInfo& link : ReadLinkTable())
+      if (link.Name == text) return AdapterDisplayText(link);
+  } catch (const std::exception& error) {
+    Fail(error.what());
+  }
+  return {};
+}
+
+bool TLinuxDriver::SetPacketEvent(TAdapterHandle adapter, TAutoResetEvent* event) {
+  if (!InterfaceExists(adapter)) return Fail("no interface has index " + std::to_string(adapter));
+  std::lock_guard guard(FMutex);
+  auto state = StateFor(adapter);
+  state->Event->Assign(event);
+  state->EventRegistered = event != nullptr;
+  // Frames may already wait, and an edge-triggered poller would not say so again.
+  if (event && state->Interception) event->Set();
+  if (!event) ForgetIfIdle(adapter);
+  return true;
+}
+
+bool TLinuxDriver::SetAdapterMode(const TAdapterMode& mode) {
+  if ((mode.Flags & ~kModeIntercept) != 0) return Fail("unknown adapter mode " + std::to_string(mode.Flags));
+  std::shared_ptr<TInterception> previous;
+  std::shared_ptr<TPacketEventSlot> event;
+  {
+    std::lock_guard guard(FMutex);
+    for (auto& [handle, state] : FAdapters)
+      if (state->Interception && state->Interception->OwnsDevice(mode.Adapter))
+        return Fail("an interception device cannot be intercepted itself");
+    auto state = StateFor(mode.Adapter);
+    if (state->Interception && state->Interception->QueueFlags() == mode.Flags) return true;
+    previous = std::move(state->Interception);
+    event = state->Event;
+    if (mode.Flags == kModeRelease) ForgetIfIdle(mode.Adapter);
+  }
+  // Release the old hooks before new ones go on, and outside the lock: its
+  // poller thread is joined here.
+  previous.reset();
+  if (mode.Flags == kModeRelease) return true;
+  try {
+    auto interception = std::make_shared<TInterception>(mode.Adapter, mode.Flags, FAttachKind,
+                                                         [event] { event->Signal(); });
+    std::lock_guard guard(FMutex);
+    StateFor(mode.Adapter)->Interception = std::move(interception);
+    return true;
+  } catch (const std::exception& error) {
+    std::lock_guard guard(FMutex);
+    FLastError = error.what();
+    ForgetIfIdle(mode.Adapter);
+    return false;
+  }
+}
+
+void TLinuxDriver::PassOversized(TInterception& interception, TAdapterHandle adapter, uint32_t deviceFlag,
+                                 const iovec* pieces) {
+  FOversizedFrames.fetch_add(1, std::memory_order_relaxed);
+  if (deviceFlag == kPacketFlagIncoming) {
+    interception.DeliverToStack(pieces, 2);
+    return;
+  }
+  try {
+    PortFor(adapter)->Send(pieces, 2);
+  } catch (const std::exception& error) {
+    Fail(error.what());
+  }
+}
+
+bool TLinuxDriver::ReadPacket(TFrameRequest& request) {
+  if (!request.Buffer) return false;
+  auto state = FindState(request.Adapter);
+  std::shared_ptr<TInterception> interception;
+  if (state) {
+    std::lock_guard guard(FMutex);
+    interception = state->Interception;
+  }
+  if (!interception) return false;
+  thread_local std::vector<uint8_t> overflow(kOverflowBytes);
+  TFrameBuffer& buffer = *request.Buffer;
+  for (;;) {
+    iovec pieces[2] = {{buffer.Data, kMaxFrameData}, {overflow.data(), overflow.size()}};
+    uint32_t deviceFlag = 0;
+    size_t length = interception->Read(pieces, 2, deviceFlag);
+    if (length == 0) return false;
+    if (length > kMaxFrameData) {
+      // Cutting the frame to fit would corrupt it; it goes on as it came.
+      pieces[1].iov_len = length - kMaxFrameData;
+      PassOversized(*interception, request.Adapter, deviceFlag, pieces);
+      continue;
+    }
+    buffer.DeviceFlags = deviceFlag;
+    buffer.Length = static_cast<uint32_t>(length);
+    buffer.PacketFlags = 0;
+    buffer.VlanTag = 0;
+    buffer.FilterId = 0;
+    return true;
+  }
+}
+
+bool TLinuxDriver::SendPacketToAdapter(const TFrameRequest& request) {
+  if (!ValidFrame(request)) return Fail("frame length out of range");
+  try {
+    iovec piece{request.Buffer->Data, request.Buffer->Length};
+    return PortFor(request.Adapter)->Send(&piece, 1) || Fail("the adapter refused a frame");
+  } catch (const std::exception& error) {
+    return Fail(error.what());
+  }
+}
+
+bool TLinuxDriver::SendPacketToMstcp(const TFrameRequest& request) {
+  if (!ValidFrame(request)) return Fail("frame length out of range");
+  auto state = FindState(request.Adapter);
+  std::shared_ptr<TInterception> interception;
+  if (state) {
+    std::lock_guard guard(FMutex);
+    interception = state->Interception;
+  }
+  if (!interception) return Fail("frames reach the local stack only while the adapter is intercepted");
+  iovec piece{request.Buffer->Data, request.Buffer->Length};
+  return interception->DeliverToStack(&piece, 1) || Fail("the local stack refused a frame");
+}
+
+bool TLinuxDriver::FlushAdapterPacketQueue(TAdapterHandle adapter) {
+  auto state = FindState(adapter);
+  std::shared_ptr<TInterception> interception;
+  if (state) {
+    std::lock_guard guard(FMutex);
+    interception = state->Interception;
+  }
+  if (interception) interception->Flush();
+  return true;
+}
+
+bool TLinuxDriver::GetHwPacketFilter(TAdapterHandle adapter, uint32_t& filter) {
+  if (!InterfaceExists(adapter)) return Fail("no interface has index " + std::to_string(adapter));
+  auto state = FindState(adapter);
+  std::lock_guard guard(FMutex);
+  bool promiscuous = state && state->Port && state->Port->Promiscuous();
+  filter = kHwFilterNormal | (promiscuous ? kHwFilterPromiscuous : 0);
+  return true;
+}
+
+bool TLinuxDriver::SetHwPacketFilter(TAdapterHandle adapter, uint32_t filter) {
+  if (!InterfaceExists(adapter)) return Fail("no interface has index " + std::to_string(adapter));
+  try {
+    auto port = PortFor(adapter);
+    std::lock_guard guard(FMutex);
+    port->SetPromiscuous((filter & kHwFilterPromiscuous) != 0);
+    return true;
+  } catch (const std::exception& error) {
+    return Fail(error.what());
+  }
+}
+
+std::unique_ptr<IPacketDriver> OpenLinuxFilterDriver(std::string& whyNot) {
+  whyNot.clear();
+  std::string missing = MissingPrivileges();
+  if (!missing.empty()) {
+    whyNot = missing;
+    return nullptr;
+  }
+  if (::access("/dev/net/tun", R_OK | W_OK) != 0) {
+    whyNot = "The TUN/TAP device /dev/net/tun is missing or not accessible";
+    return nullptr;
+  }
+  // Failures are reported through our own messages; libbpf's own lines on
+  // stderr would only repeat them.
+  libbpf_set_print(nullptr);
+  try {
+    LoadStealProgram(1, TTcAttachPoint::Ingress, false);
+  } catch (const std::exception& error) {
+    whyNot = std::string("The kernel refused to load the packet programs (") + error.what() + ")";
+    return nullptr;
+  }
+  TAttachKind kind = KernelHasTcx() ? TAttachKind::Tcx : TAttachKind::ClsBpf;
+  if (kind == TAttachKind::ClsBpf) {
+    // Filters left behind by a process of ours that did not end cleanly
+    // would keep stealing frames into TAPs that no longer exist.
+    try {
+      for (const TLinkInfo& link : ReadLinkTable()) RemoveStaleClsBpfFilters(link.Index);
+    } catch (const std::exception&) {
+    }
+  }
+  return std::make_unique<TLinuxDriver>(kind);
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The packet driver on Linux: it intercepts a real adapter with tc programs
+// that steal its frames into two TAP devices, and puts frames back through an
+// AF_PACKET socket (to the wire) or through the "in" TAP (to the local stack).
+// Adapter handles are interface indexes of the network namespace the driver
+// was opened in.
+#include <sys/uio.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "engine/PacketDriver.h"
+#include "platform/linux/TcAttachment.h"
+
+class TInterception;
+class TPacketSocket;
+class TPacketEventSlot;
+
+class TLinuxDriver final : public IPacketDriver {
+ public:
+  explicit TLinuxDriver(TAttachKind attachKind);
+  ~TLinuxDriver() override;
+
+  bool IsDriverLoaded() const override { return true; }
+  bool GetTcpipBoundAdaptersInfo(TTcpAdapterList& list) override;
+  std::string ConvertWindows2000AdapterName(const TAdapterName& name) override;
+  bool SetPacketEvent(TAdapterHandle adapter, TAutoResetEvent* event) override;
+  bool SetAdapterMode(const TAdapterMode& mode) override;
+  bool ReadPacket(TFrameRequest& request) override;
+  bool SendPacketToAdapter(const TFrameRequest& request) override;
+  bool SendPacketToMstcp(const TFrameRequest& request) override;
+  bool FlushAdapterPacketQueue(TAdapterHandle adapter) override;
+  bool GetHwPacketFilter(TAdapterHandle adapter, uint32_t& filter) override;
+  bool SetHwPacketFilter(TAdapterHandle adapter, uint32_t filter) override;
+
+  TAttachKind AttachKind() const { return FAttachKind; }
+  // Frames longer than the frame buffer, passed on untouched instead of being
+  // handed to the engine.
+  uint64_t OversizedFramesPassed() const { return FOversizedFrames.load(); }
+  // Why the last failing operation failed, for diagnostics.
+  std::string LastError() const;
+
+ private:
+  struct TAdapterState;
+  std::shared_ptr<TAdapterState> FindState(TAdapterHandle adapter);
+  std::shared_ptr<TAdapterState> StateFor(TAdapterHandle adapter);  // with FMutex held
+  std::shared_ptr<TPacketSocket> PortFor(TAdapterHandle adapter);
+  void ForgetIfIdle(TAdapterHandle adapter);  // with FMutex held
+  bool Fail(const std::string& why);
+  void PassOversized(TInterception& interception, TAdapterHandle adapter, uint32_t deviceFlag,
+                     const iovec* pieces);
+
+  const TAttachKind FAttachKind;
+  mutable std::mutex FMutex;  // guards FAdapters and FLastError
+  std::map<TAdapterHandle, std::shared_ptr<TAdapterState>> FAdapters;
+  std::string FLastError;
+  std::atomic<uint64_t> FOversizedFrames{0};
+};
+
+// Opens the driver when the process may intercept frames; otherwise returns
+// nullptr and says in one line what is missing (privileges, the TAP device,
+// or a kernel that loads the programs).
+std::unique_ptr<IPacketDriver> OpenLinuxFilterDriver(std::string& whyNot);

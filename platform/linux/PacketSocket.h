@@ -1,0 +1,24 @@
+#pragma once
+// An AF_PACKET socket bound to one adapter: it sends frames straight to the
+// adapter's transmit path carrying the re-injection mark, and holds the
+// adapter promiscuous while asked to (the kernel drops that membership by
+// itself when the socket closes). It receives nothing.
+#include <sys/uio.h>
+
+#include <cstdint>
+
+#include "platform/linux/FileDescriptor.h"
+
+class TPacketSocket {
+ public:
+  TPacketSocket(uint32_t adapterIndex, uint32_t mark);
+
+  bool Send(const iovec* pieces, int count);
+  void SetPromiscuous(bool on);
+  bool Promiscuous() const { return FPromiscuous; }
+
+ private:
+  TFileDescriptor FSocket;
+  uint32_t FAdapterIndex;
+  bool FPromiscuous = false;
+};

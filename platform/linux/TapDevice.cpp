@@ -1,0 +1,81 @@
+#include "platform/linux/TapDevice.h"
+
+#include <fcntl.h>
+#include <linux/if_tun.h>
+#include <net/if.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+// Frames a TAP may queue for reading before the kernel drops: room for a
+// burst at line rate while the engine is busy.
+constexpr int kTapQueueLength = 4096;
+
+ifreq InterfaceRequest(const std::string& name) {
+  ifreq request{};
+  std::strncpy(request.ifr_name, name.c_str(), IFNAMSIZ - 1);
+  return request;
+}
+
+// Without this the kernel would send router solicitations and MLD reports out
+// of the TAP, and they would show up as frames of the intercepted adapter.
+void DisableIPv6(const std::string& name) {
+  std::ofstream setting("/proc/sys/net/ipv6/conf/" + name + "/disable_ipv6");
+  if (setting) setting << "1\n";
+}
+
+void BringUp(const std::string& name) {
+  TFileDescriptor control(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0), "control socket");
+  ifreq request = InterfaceRequest(name);
+  request.ifr_qlen = kTapQueueLength;
+  ::ioctl(control.Get(), SIOCSIFTXQLEN, &request);  // a shorter queue still works
+  request = InterfaceRequest(name);
+  if (::ioctl(control.Get(), SIOCGIFFLAGS, &request) < 0) ThrowSystemError("reading the flags of " + name);
+  request.ifr_flags |= IFF_UP;
+  if (::ioctl(control.Get(), SIOCSIFFLAGS, &request) < 0) ThrowSystemError("bringing up " + name);
+}
+
+}  // namespace
+
+TTapDevice::TTapDevice(const std::string& nameTemplate)
+    : FFd(::open("/dev/net/tun", O_RDWR | O_NONBLOCK | O_CLOEXEC), "opening /dev/net/tun") {
+  if (nameTemplate.empty() || nameTemplate.size() >= IFNAMSIZ)
+    throw std::invalid_argument("TAP device name must have 1 to 15 characters: \"" + nameTemplate + "\"");
+  ifreq request = InterfaceRequest(nameTemplate);
+  request.ifr_flags = IFF_TAP | IFF_NO_PI;
+  if (::ioctl(FFd.Get(), TUNSETIFF, &request) < 0) ThrowSystemError("creating TAP device " + nameTemplate);
+  FName = request.ifr_name;
+  FIndex = ::if_nametoindex(FName.c_str());
+  if (FIndex == 0) ThrowSystemError("finding TAP device " + FName);
+  DisableIPv6(FName);
+  BringUp(FName);
+}
+
+size_t TTapDevice::Read(const iovec* pieces, int count) {
+  for (;;) {
+    ssize_t length = ::readv(FFd.Get(), pieces, count);
+    if (length >= 0) return static_cast<size_t>(length);
+    if (errno == EINTR) continue;
+    return 0;  // EAGAIN: nothing waits
+  }
+}
+
+bool TTapDevice::Write(const iovec* pieces, int count) {
+  for (;;) {
+    if (::writev(FFd.Get(), pieces, count) >= 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+void TTapDevice::Drain() {
+  char scratch[2048];
+  iovec piece{scratch, sizeof scratch};
+  while (Read(&piece, 1) > 0) {
+  }
+}

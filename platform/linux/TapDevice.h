@@ -1,0 +1,36 @@
+#pragma once
+// A TAP device owned by this process: not persistent, no address, IPv6 off,
+// up. It exists as long as its file descriptor is open, so it vanishes with
+// the process whatever way the process ends.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/uio.h>
+
+#include "platform/linux/FileDescriptor.h"
+
+class TTapDevice {
+ public:
+  // nameTemplate may hold "%d", which the kernel replaces by a free number.
+  explicit TTapDevice(const std::string& nameTemplate);
+
+  TTapDevice(TTapDevice&&) = default;
+  TTapDevice& operator=(TTapDevice&&) = default;
+
+  const std::string& Name() const { return FName; }
+  uint32_t Index() const { return FIndex; }
+  int Fd() const { return FFd.Get(); }
+
+  // Non-blocking read of one frame into the given pieces; returns the frame's
+  // length, 0 when none waits. A frame longer than the pieces is cut.
+  size_t Read(const iovec* pieces, int count);
+  // Hands one frame to the device's receive path. False when the kernel refused it.
+  bool Write(const iovec* pieces, int count);
+  // Discards every waiting frame.
+  void Drain();
+
+ private:
+  TFileDescriptor FFd;
+  std::string FName;
+  uint32_t FIndex = 0;
+};

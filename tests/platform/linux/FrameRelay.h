@@ -1,0 +1,31 @@
+#pragma once
+// A stand-in for the engine at driver level: intercepts one adapter, reads
+// every frame and puts it back on its natural side, optionally after holding
+// it for a fixed time.
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "engine/Event.h"
+#include "engine/PacketDriver.h"
+
+class TFrameRelay {
+ public:
+  TFrameRelay(IPacketDriver& driver, TAdapterHandle adapter, int holdMs = 0);
+  ~TFrameRelay();
+
+  uint64_t Incoming() const { return FIncoming.load(); }
+  uint64_t Outgoing() const { return FOutgoing.load(); }
+
+ private:
+  void Run();
+
+  IPacketDriver& FDriver;
+  TAdapterHandle FAdapter;
+  int FHoldMs;
+  TAutoResetEvent FEvent;
+  std::atomic<bool> FStop{false};
+  std::atomic<uint64_t> FIncoming{0};
+  std::atomic<uint64_t> FOutgoing{0};
+  std::thread FThread;
+};
