@@ -77,8 +77,8 @@ TLibpcapWriter::~TLibpcapWriter() {
   }
   FDataReady.notify_one();
   FThread.join();
-  // The thread drains the queue before it ends; this catches only records a
-  // caller queued while the destruction had already begun.
+  // The thread drains the queue before it ends; what a caller queued after
+  // that is written here, on the destroying thread, still in queue order.
   if (!FFailed && !FQueue.empty()) WriteBlock(FQueue);
 }
 
@@ -94,7 +94,7 @@ void TLibpcapWriter::Write(const uint8_t* data, uint32_t size) {
   bool wasEmpty;
   {
     std::lock_guard lock(FLock);
-    if (FFailed || FTerminated) return;
+    if (FFailed) return;
     wasEmpty = FQueue.empty();
     FQueue.insert(FQueue.end(), header.begin(), header.end());
     FQueue.insert(FQueue.end(), data, data + size);

@@ -38,8 +38,8 @@ class TLibpcapWriter {
   // is opened. Opening failures raise ECaptureFileError with the file name and
   // the system's reason.
   //
-  // onWriteError is called once, from the background thread, when a record
-  // write fails; the writer then discards what is queued, closes the file and
+  // onWriteError is called once, from the background thread (or, for the
+  // last records, from the destroying thread), when a record write fails; the writer then discards what is queued, closes the file and
   // ignores further Writes, so memory never grows once nothing can be written.
   TLibpcapWriter(const std::string& fileName, int mode, TWriteErrorHandler onWriteError = {});
   // The same with the clocks the timestamps are read from; clock must outlive the writer.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -131,7 +132,7 @@ std::optional<TTransport> FindTransport(const uint8_t* frame, uint32_t length) {
 TPortBlocking::TPortList::TPortList() : FTable(kMaxPort + 1, 0) {}
 
 void TPortBlocking::TPortList::Clear() {
-  std::fill(FTable.begin(), FTable.end(), 0);
+  std::memset(FTable.data(), 0, FTable.size());
   FCount = 0;
 }
 

@@ -1,0 +1,35 @@
+#pragma once
+// The program's command line: the quit switch, the run-time switch and
+// profile paths, the word splitting of a command line forwarded by a second
+// instance, and the code that instance sends. Switches begin with "/" or "-".
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The codes of the message a second instance sends to the first.
+constexpr uint32_t kInstanceCommandLine = 4000;  // act on the words of the command line
+constexpr uint32_t kInstanceActivate = 4001;     // come to the front
+constexpr uint32_t kInstanceQuit = 4002;         // close
+
+// "/quit" or "-quit", the whole word, in any letter case.
+bool IsQuitSwitch(const std::string& word);
+
+// "/runtime:N" or "-runtime:N", the prefix in any letter case. True for a
+// run-time switch; seconds is N, or 0 (no limit) when N is not a decimal
+// number of seconds that fits.
+bool IsRuntimeSwitch(const std::string& word, int32_t& seconds);
+bool IsRuntimeSwitch(const std::string& word);
+
+// Splits a command line: a double quote toggles quoting and is dropped, a
+// blank outside quotes ends a word, empty words are dropped.
+std::vector<std::string> SplitCommandLine(const std::string& text);
+
+// The command line text that SplitCommandLine splits back into these words
+// (a word with a blank is quoted; empty words are dropped there anyway).
+std::string JoinCommandLine(const std::vector<std::string>& words);
+
+// The code a second instance sends, given its parameters (without the
+// program path): 4001 when there are none, 4002 when one is the quit switch,
+// else 4000.
+uint32_t InstanceCodeFor(const std::vector<std::string>& parameters);
