@@ -23,7 +23,6 @@ constexpr const char* kLocal4 = "192.168.1.10";
 constexpr const char* kLocal6 = "2001:db8::10";
 
 TIPAddr Addr(const char* text) {
-  TIPAddr a;
   uint32_t v4;
   if (StrToIPv4(text, v4)) return TIPAddr::Create(v4);
   TIn6_addr v6;
@@ -194,9 +193,8 @@ struct TRuleRow {
   bool Expected;
 };
 
-void RunRows(MatchesFilterTest* test, const std::vector<TRuleRow>& rows, TFilterSettings& filter,
+void RunRows(const std::vector<TRuleRow>& rows, TFilterSettings& filter,
              const std::function<bool(const TFrame&, TTrafficDirection)>& matches) {
-  (void)test;
   for (const TRuleRow& row : rows) {
     TFilterSettings saved = filter;
     row.Rule(filter);
@@ -329,7 +327,7 @@ TEST_F(MatchesFilterTest, AddressTable) {
       {"unknown address kind matches nothing", All(Protocol(fpIPv4TCP), [](TFilterSettings& f) { f.Source.AddrType = 6; }),
        Tcp4("1.1.1.1", "2.2.2.2"), kIn, false},
   };
-  RunRows(this, rows, Filter, [this](const TFrame& f, TTrafficDirection d) { return Matches(f, d); });
+  RunRows(rows, Filter, [this](const TFrame& f, TTrafficDirection d) { return Matches(f, d); });
 }
 
 TEST_F(MatchesFilterTest, PortTable) {
@@ -369,7 +367,7 @@ TEST_F(MatchesFilterTest, PortTable) {
       {"address and port", All(Protocol(fpIPv4TCP), SourceIP("1.1.1.1"), DestPorts(ptSingle, {80})),
        Tcp4("1.1.1.1", "2.2.2.2", 1, 80), kIn, true},
   };
-  RunRows(this, rows, Filter, [this](const TFrame& f, TTrafficDirection d) { return Matches(f, d); });
+  RunRows(rows, Filter, [this](const TFrame& f, TTrafficDirection d) { return Matches(f, d); });
 }
 
 // ---------------------------------------------------------------- directions
@@ -400,7 +398,7 @@ TEST_F(MatchesFilterTest, DirectionsAndExchangedSides) {
       {"both: IPv6 exchanged", All(Protocol(fpIPv6UDP), SourceLocal(), DestIP("2001:db8::1")),
        Udp6("2001:db8::1", kLocal6), kBoth, true},
   };
-  RunRows(this, rows, Filter, [this](const TFrame& f, TTrafficDirection d) { return Matches(f, d); });
+  RunRows(rows, Filter, [this](const TFrame& f, TTrafficDirection d) { return Matches(f, d); });
 }
 
 // ---------------------------------------------------------------- malformed port specifications
@@ -445,9 +443,8 @@ TEST_F(MatchesFilterTest, WrongPortCountsAreAssertionsOfGUIMain) {
 
 // Truncates the frame at every length: the rule matches exactly when the frame
 // holds every field it must examine, that is from `needed` bytes on.
-void ExpectMatchesFrom(MatchesFilterTest* test, const TFrame& full, size_t needed,
-                       const std::function<bool(const TFrame&)>& matches, const char* name) {
-  (void)test;
+void ExpectMatchesFrom(const TFrame& full, size_t needed, const std::function<bool(const TFrame&)>& matches,
+                       const char* name) {
   ASSERT_TRUE(matches(full)) << name;
   for (size_t length = 0; length <= full.size(); ++length) {
     TFrame cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));
@@ -461,53 +458,53 @@ TEST_F(MatchesFilterTest, ShortFramesNeverReadPastTheirLength) {
   const TFrame tcp6 = Tcp6("2001:db8::1", "2001:db8::2", 1234, 80);
   const TFrame tagged = Tcp4("10.0.0.1", "10.0.0.2", 1234, 80, 100);
 
-  ExpectMatchesFrom(this, tcp4, 0, matches, "Any examines nothing");
+  ExpectMatchesFrom(tcp4, 0, matches, "Any examines nothing");
   Filter.VlanId = 100;
-  ExpectMatchesFrom(this, tagged, 16, matches, "VLAN needs the tag");
+  ExpectMatchesFrom(tagged, 16, matches, "VLAN needs the tag");
   Filter.VlanId = 0;
   Filter.Protocol = fpAnyIPv4;
-  ExpectMatchesFrom(this, tcp4, 14, matches, "Any IPv4 needs the EtherType");
-  ExpectMatchesFrom(this, tagged, 18, matches, "Any IPv4 behind a tag");
+  ExpectMatchesFrom(tcp4, 14, matches, "Any IPv4 needs the EtherType");
+  ExpectMatchesFrom(tagged, 18, matches, "Any IPv4 behind a tag");
   Filter.Protocol = fpIPv4TCP;
-  ExpectMatchesFrom(this, tcp4, 14 + 10, matches, "IPv4 TCP needs the protocol byte");
+  ExpectMatchesFrom(tcp4, 14 + 10, matches, "IPv4 TCP needs the protocol byte");
   Filter.Source.AddrType = akSingleIP;
   Filter.Source.Addr1 = Addr("10.0.0.1");
-  ExpectMatchesFrom(this, tcp4, 14 + 16, matches, "source address");
+  ExpectMatchesFrom(tcp4, 14 + 16, matches, "source address");
   Filter.Source.AddrType = akLocalHost;
   Filter.Destination.AddrType = akSingleIP;
   Filter.Destination.Addr1 = Addr("10.0.0.2");
-  ExpectMatchesFrom(this, Tcp4(kLocal4, "10.0.0.2"), 14 + 20, matches, "destination address");
+  ExpectMatchesFrom(Tcp4(kLocal4, "10.0.0.2"), 14 + 20, matches, "destination address");
   Filter.Source.AddrType = akAnyIP;
   Filter.Destination.AddrType = akAnyIP;
   Filter.Source.PortType = ptSingle;
   Filter.Source.Ports = {1234};
-  ExpectMatchesFrom(this, tcp4, 14 + 20 + 2, matches, "source port");
+  ExpectMatchesFrom(tcp4, 14 + 20 + 2, matches, "source port");
   Filter.Source.PortType = ptAny;
   Filter.Destination.PortType = ptList;
   Filter.Destination.Ports = {80};
-  ExpectMatchesFrom(this, tcp4, 14 + 20 + 4, matches, "destination port");
+  ExpectMatchesFrom(tcp4, 14 + 20 + 4, matches, "destination port");
 
   Filter = TFilterSettings();
   Filter.Enabled = true;
   Filter.Protocol = fpIPv6TCP;
-  ExpectMatchesFrom(this, tcp6, 14 + 7, matches, "IPv6 TCP needs the next header");
+  ExpectMatchesFrom(tcp6, 14 + 7, matches, "IPv6 TCP needs the next header");
   Filter.Destination.AddrType = akIPRange;
   Filter.Destination.Addr1 = Addr("2001:db8::2");
   Filter.Destination.Addr2 = Addr("2001:db8::2");
-  ExpectMatchesFrom(this, tcp6, 14 + 40, matches, "IPv6 destination");
+  ExpectMatchesFrom(tcp6, 14 + 40, matches, "IPv6 destination");
   Filter.Destination.AddrType = akAnyIP;
   Filter.Source.AddrType = akMac;
   Filter.Source.Mac = Mac(kMacA);
-  ExpectMatchesFrom(this, tcp6, 14 + 7, matches, "MAC is always inside");
+  ExpectMatchesFrom(tcp6, 14 + 7, matches, "MAC is always inside");
   Filter.Source.AddrType = akAnyIP;
   Filter.Source.PortType = ptRange;
   Filter.Source.Ports = {1000, 2000};
-  ExpectMatchesFrom(this, tcp6, 14 + 40 + 2, matches, "IPv6 source port");
+  ExpectMatchesFrom(tcp6, 14 + 40 + 2, matches, "IPv6 source port");
 
   Filter = TFilterSettings();
   Filter.Enabled = true;
   Filter.Protocol = fpARP;
-  ExpectMatchesFrom(this, Arp(), 14, matches, "ARP needs the EtherType only");
+  ExpectMatchesFrom(Arp(), 14, matches, "ARP needs the EtherType only");
 
   // An IPv4 header length beyond the frame: no port, no match, no read.
   Filter.Protocol = fpIPv4TCP;
