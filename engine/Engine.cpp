@@ -253,14 +253,26 @@ void TEngine::ReinjectFrame(TFrameRequest& request, TReinjectMode mode) {
 
 void TEngine::ReleaseDueLatencyFrames() {
   TLockGuard engine(Locks.EngineLock);
-  TLockGuard latency(Locks.LatencyQueueLock);
   auto& queue = State.LatencyQueue;
-  while (!queue.Empty()) {
-    TLatencySimulationQueueItem& head = queue.Front();
-    if (!IsDue(MillisecondClock(Clock), head.EntryTime, head.Delay)) break;
-    TPopOnExit pop(queue);
-    TFrameRequest request = RequestFor(head.Frame);
-    ApplyImpairments(request, head.Frame.Mode, head.Delay);
+  while (true) {
+    TLatencySimulationQueueItem* head = nullptr;
+    {
+      TLockGuard latency(Locks.LatencyQueueLock);
+      if (queue.Empty() || !IsDue(MillisecondClock(Clock), queue.Front().EntryTime, queue.Front().Delay)) return;
+      head = &queue.Front();
+    }
+    // The impairments take SettingsLock, so they run without
+    // LatencyQueueLock: the order stays Engine, Settings, LatencyQueue. The
+    // head cannot move meanwhile, since every producer holds EngineLock.
+    TFrameRequest request = RequestFor(head->Frame);
+    struct TPopHead {
+      TEngine& Engine;
+      ~TPopHead() {
+        TLockGuard latency(Engine.Locks.LatencyQueueLock);
+        Engine.State.LatencyQueue.PopFront();
+      }
+    } pop{*this};
+    ApplyImpairments(request, head->Frame.Mode, head->Delay);
   }
 }
 

@@ -14,11 +14,10 @@
 //   LocalAddressLock  the local address list; innermost, nothing is taken
 //                     while it is held.
 //
-// While EngineLock is held, SettingsLock and LatencyQueueLock may nest either
-// way (dispatch: settings then latency queue; latency release: latency queue
-// then settings). That is safe only because EngineLock serialises them: no
-// thread may take SettingsLock and then wait for LatencyQueueLock or
-// EngineLock without holding EngineLock. The owner (window or headless runner)
+// Every engine thread takes them in this order. The latency release holds
+// LatencyQueueLock only to look at and to remove the queue's head, never
+// while it decides a frame's impairments (which take SettingsLock), so the
+// two never nest the other way round. The owner (window or headless runner)
 // takes EngineLock alone or SettingsLock alone, never both, and never
 // LatencyQueueLock. Capture writers have their own lock, innermost of all.
 struct TEngineLocks {

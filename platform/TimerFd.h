@@ -8,7 +8,8 @@
 
 class TTimerFd : public IPeriodicTimer {
  public:
-  // Throws std::system_error when the timer cannot be made or armed.
+  // Throws std::system_error when the timer cannot be made or armed. Create
+  // it on the thread that will wait on it.
   explicit TTimerFd(uint32_t periodMs);
   uint64_t WaitForTick() override;
   std::string LastError() const override { return FLastError; }
