@@ -11,10 +11,6 @@
 
 namespace {
 
-// A drained block this large is not kept for reuse: a burst that outran the
-// disk should not pin its memory for the rest of the simulation.
-constexpr size_t kMaxRetainedBlock = 32u << 20;
-
 std::string SystemReason(int error) { return std::generic_category().message(error); }
 
 // Writes all bytes, going on after partial writes; returns 0 or the errno.
@@ -79,7 +75,11 @@ TLibpcapWriter::~TLibpcapWriter() {
   FThread.join();
   // The thread drains the queue before it ends; what a caller queued after
   // that is written here, on the destroying thread, still in queue order.
-  if (!FFailed && !FQueue.empty()) WriteBlock(FQueue);
+  if (!FFailed && !FQueue.Empty()) {
+    TChunkQueue::TChunks rest;
+    FQueue.TakeAll(rest);
+    WriteChunks(rest);
+  }
 }
 
 int64_t TLibpcapWriter::RecordTimeMs() const {
@@ -95,9 +95,9 @@ void TLibpcapWriter::Write(const uint8_t* data, uint32_t size) {
   {
     std::lock_guard lock(FLock);
     if (FFailed) return;
-    wasEmpty = FQueue.empty();
-    FQueue.insert(FQueue.end(), header.begin(), header.end());
-    FQueue.insert(FQueue.end(), data, data + size);
+    wasEmpty = FQueue.Empty();
+    FQueue.Append(header.data(), header.size());
+    FQueue.Append(data, size);
   }
   // The background thread only sleeps on an empty queue, so only the record
   // that ends the emptiness needs to wake it.
@@ -105,32 +105,38 @@ void TLibpcapWriter::Write(const uint8_t* data, uint32_t size) {
 }
 
 void TLibpcapWriter::RunBufferWriter() {
-  std::vector<uint8_t> block;
+  TChunkQueue::TChunks chunks;
   std::unique_lock lock(FLock);
   while (true) {
-    FDataReady.wait(lock, [this] { return !FQueue.empty() || FTerminated; });
-    if (FQueue.empty()) return;  // terminated, and everything queued is written
-    // Take the whole queue and leave our emptied block in its place, so the
-    // callers append into memory that is already allocated.
-    block.swap(FQueue);
+    FDataReady.wait(lock, [this] { return !FQueue.Empty() || FTerminated; });
+    if (FQueue.Empty()) return;  // terminated, and everything queued is written
+    // Take the whole queue at once, so callers wait for one swap, not the disk.
+    FQueue.TakeAll(chunks);
     lock.unlock();
-    WriteBlock(block);
-    block.clear();
-    if (block.capacity() > kMaxRetainedBlock) std::vector<uint8_t>().swap(block);
+    WriteChunks(chunks);
     lock.lock();
+    if (!FFailed) FQueue.Recycle(chunks);
+    if (!chunks.empty()) {
+      // Surplus chunks are freed outside the lock.
+      lock.unlock();
+      chunks.clear();
+      lock.lock();
+    }
   }
 }
 
-void TLibpcapWriter::WriteBlock(const std::vector<uint8_t>& block) {
-  if (!FFile.IsOpen()) return;
-  if (const int error = WriteAll(FFile.Get(), block.data(), block.size())) FailWriting(error);
+void TLibpcapWriter::WriteChunks(const TChunkQueue::TChunks& chunks) {
+  for (const TChunkQueue::TChunk& chunk : chunks) {
+    if (!FFile.IsOpen()) return;
+    if (const int error = WriteAll(FFile.Get(), chunk.Bytes.get(), chunk.Used)) FailWriting(error);
+  }
 }
 
 void TLibpcapWriter::FailWriting(int error) {
   {
     std::lock_guard lock(FLock);
     FFailed = true;
-    std::vector<uint8_t>().swap(FQueue);
+    FQueue.Discard();
   }
   FFile.Reset();
   if (FOnWriteError) FOnWriteError(SystemReason(error));

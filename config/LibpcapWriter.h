@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "config/CaptureClock.h"
+#include "config/ChunkQueue.h"
 #include "config/FileDescriptor.h"
 
 // The position in the "Session write mode" list.
@@ -22,7 +22,8 @@ class ECaptureFileError : public std::runtime_error {
 
 // A libpcap capture file (Ethernet, millisecond timestamps) written by a
 // background thread of its own, so that the threads handing frames over never
-// wait for the disk: Write only appends the record to an in-memory block.
+// wait for the disk: Write only appends the record to an in-memory queue,
+// which the background thread takes whole and writes in large blocks.
 //
 // Records reach the file in the order Write queued them, byte for byte as if
 // each header and frame were written one after the other. The file is locked
@@ -61,8 +62,8 @@ class TLibpcapWriter {
 
  private:
   void RunBufferWriter();
-  // Writes one drained block; on failure gives the file up and reports once.
-  void WriteBlock(const std::vector<uint8_t>& block);
+  // Writes drained chunks in order; on failure gives the file up and reports once.
+  void WriteChunks(const TChunkQueue::TChunks& chunks);
   void FailWriting(int error);
   int64_t RecordTimeMs() const;
 
@@ -76,7 +77,7 @@ class TLibpcapWriter {
   // FLock guards everything below it up to FThread.
   std::mutex FLock;
   std::condition_variable FDataReady;  // signalled when FQueue stops being empty or on termination
-  std::vector<uint8_t> FQueue;         // queued records, already in file layout
+  TChunkQueue FQueue;                  // queued records, already in file layout
   bool FTerminated = false;
   bool FFailed = false;
 
