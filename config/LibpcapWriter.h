@@ -31,7 +31,8 @@ class ECaptureFileError : public std::runtime_error {
 // readers may open it at any time.
 class TLibpcapWriter {
  public:
-  // Told the system's reason when a record cannot be written (disk full).
+  // Told the system's reason ("No space left on device") when a record
+  // cannot be written.
   using TWriteErrorHandler = std::function<void(const std::string&)>;
 
   // mode is a TCaptureWriteMode value; it is an int because a profile may
@@ -39,9 +40,11 @@ class TLibpcapWriter {
   // is opened. Opening failures raise ECaptureFileError with the file name and
   // the system's reason.
   //
-  // onWriteError is called once, from the background thread (or, for the
-  // last records, from the destroying thread), when a record write fails; the writer then discards what is queued, closes the file and
-  // ignores further Writes, so memory never grows once nothing can be written.
+  // onWriteError is called once, from the background thread (or, for records
+  // queued after it ended, from the destroying thread), when a record write
+  // fails; it must not throw. The writer then discards what is queued, closes
+  // the file and ignores further Writes, so memory never grows once nothing
+  // can be written.
   TLibpcapWriter(const std::string& fileName, int mode, TWriteErrorHandler onWriteError = {});
   // The same with the clocks the timestamps are read from; clock must outlive the writer.
   TLibpcapWriter(const std::string& fileName, int mode, TWriteErrorHandler onWriteError,
