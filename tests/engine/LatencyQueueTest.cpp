@@ -76,13 +76,26 @@ TEST_F(LatencyQueue, AShortDelayWaitsBehindALongOne) {
 
 TEST_F(LatencyQueue, FramesNotChosenStillKeepTheirPlace) {
   EnableLatency(0, 50, 0, /*percent=*/1);
-  for (uint32_t i = 0; i < 200; ++i) Dispatch(UdpFrame(100, i), false);
-  const auto leftAt = RunFor(60);
-  ASSERT_EQ(leftAt.size(), 200u);
+  Engine.Random.Seed(5);
+  for (uint32_t i = 0; i < 1000; ++i) Dispatch(UdpFrame(100, i), false);
   const uint64_t delayed = Engine.Counters().DelayedOut;
-  EXPECT_LT(delayed, 20u);
-  // Until the first delayed frame, frames leave within a millisecond.
-  if (delayed == 0) EXPECT_LE(leftAt.back(), 1u);
+  ASSERT_GT(delayed, 0u);
+  ASSERT_LT(delayed, 40u);
+  std::vector<uint32_t> order;
+  std::vector<uint64_t> leftAt;
+  const uint64_t start = Clock.Now;
+  for (int ms = 0; ms < 60; ++ms) {
+    Clock.AdvanceMs(1);
+    Engine.ReleaseDueLatencyFrames();
+    for (const auto& f : Sent()) {
+      order.push_back(SequenceOf(f));
+      leftAt.push_back((f.TimeMicroseconds - start) / 1000);
+    }
+  }
+  ASSERT_EQ(order.size(), 1000u);
+  for (uint32_t i = 0; i < 1000; ++i) ASSERT_EQ(order[i], i) << "frames leave in the order they came";
+  EXPECT_EQ(leftAt.front(), 1u) << "frames before the first delayed one leave within a millisecond";
+  EXPECT_EQ(leftAt.back(), 50u) << "the rest wait behind the delayed frame";
 }
 
 TEST_F(LatencyQueue, SwitchingLatencyOffStillReleasesWhatIsQueued) {
