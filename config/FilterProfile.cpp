@@ -1,0 +1,123 @@
+#include "config/FilterProfile.h"
+
+#include <arpa/inet.h>
+
+#include <stdexcept>
+
+#include "config/ProfileValues.h"
+
+namespace {
+
+void WriteGroups(QDomElement& root, const TGroupList& groups) {
+  QDomElement groupsElement = AppendElement(root, QStringLiteral("groups"));
+  for (int g = 0; g < groups.Count(); ++g) {
+    QDomElement group = AppendElement(groupsElement, QStringLiteral("group"));
+    group.setAttribute(QStringLiteral("name"), QString::fromStdString(groups.Name(g)));
+    for (const TIPAddr& address : groups.GroupAddresses(g)) {
+      AppendValue(group, QStringLiteral("item"), IPAddrToStr(address));
+    }
+  }
+}
+
+void WriteEndpoint(QDomElement& filter, const QString& name, const TFilterEndpoint& endpoint) {
+  QDomElement side = AppendElement(filter, name);
+  QDomElement address = AppendElement(side, QStringLiteral("address"));
+  AppendValue(address, QStringLiteral("type"), endpoint.AddrType);
+  AppendValue(address, QStringLiteral("address-1"), IPAddrToStr(endpoint.Addr1));
+  AppendValue(address, QStringLiteral("address-2"), IPAddrToStr(endpoint.Addr2));
+  AppendValue(address, QStringLiteral("mac"), HWAddrToStr(endpoint.Mac));
+  AppendValue(address, QStringLiteral("groupid"), endpoint.GroupId);
+  QDomElement port = AppendElement(side, QStringLiteral("port"));
+  AppendValue(port, QStringLiteral("type"), endpoint.PortType);
+  QDomElement items = AppendElement(port, QStringLiteral("items"));
+  for (uint16_t number : endpoint.Ports) AppendValue(items, QStringLiteral("item"), number);
+}
+
+// IPv4 texts (with a full stop) go through inet_addr, which yields
+// 255.255.255.255 for a text it cannot read; IPv6 texts (with a colon) keep
+// whatever the parser stored, also when it fails.
+bool ConvertDottedOrColon(const std::string& text, TIPAddr& address) {
+  if (text.find('.') != std::string::npos) {
+    address = TIPAddr::Create(inet_addr(text.c_str()));
+    return true;
+  }
+  if (text.find(':') != std::string::npos) {
+    TIn6_addr v6;
+    StrToIPv6(text, v6);
+    address = TIPAddr::Create(v6);
+    return true;
+  }
+  return false;
+}
+
+// A text with neither is a number taken as the IPv4 address value itself.
+TIPAddr EndpointAddress(const QString& text) {
+  TIPAddr address;
+  if (ConvertDottedOrColon(text.toStdString(), address)) return address;
+  return TIPAddr::Create(static_cast<uint32_t>(ProfileInteger(text)));
+}
+
+void ReadGroups(const QDomElement& root, TGroupList& groups) {
+  groups.Clear();
+  const QDomElement groupsElement = ChildElement(root, QStringLiteral("groups"));
+  for (QDomElement group = groupsElement.firstChildElement(); !group.isNull(); group = group.nextSiblingElement()) {
+    TIPAddrList addresses;
+    for (QDomElement item = group.firstChildElement(); !item.isNull(); item = item.nextSiblingElement()) {
+      TIPAddr address;
+      if (ConvertDottedOrColon(item.text().toStdString(), address)) addresses.Add(address);
+    }
+    groups.Add(group.attribute(QStringLiteral("name")).toStdString(), addresses);
+  }
+}
+
+QDomElement RequiredChild(const QDomElement& parent, const QString& name) {
+  QDomElement child = ChildElement(parent, name);
+  if (child.isNull()) {
+    throw std::runtime_error("The \"" + parent.tagName().toStdString() + "\" element has no \"" + name.toStdString() +
+                             "\" element");
+  }
+  return child;
+}
+
+void ReadEndpoint(const QDomElement& filter, const QString& name, TFilterEndpoint& endpoint) {
+  const QDomElement side = RequiredChild(filter, name);
+  const QDomElement address = ChildElement(side, QStringLiteral("address"));
+  endpoint.AddrType = static_cast<uint8_t>(ReadChildInteger(address, QStringLiteral("type"), akAnyIP));
+  endpoint.Addr1 = EndpointAddress(ReadChildValue(address, QStringLiteral("address-1"), QStringLiteral("0")));
+  endpoint.Addr2 = EndpointAddress(ReadChildValue(address, QStringLiteral("address-2"), QStringLiteral("0")));
+  endpoint.Mac = THWAddr::Create(ReadChildString(address, QStringLiteral("mac"), "000000000000"));
+  endpoint.GroupId = ReadChildInteger(address, QStringLiteral("groupid"), -1);
+
+  endpoint.Ports.clear();
+  const QDomElement port = RequiredChild(side, QStringLiteral("port"));
+  endpoint.PortType = static_cast<uint8_t>(ReadChildInteger(port, QStringLiteral("type"), ptAny));
+  const QDomElement items = ChildElement(port, QStringLiteral("items"));
+  for (QDomElement item = items.firstChildElement(); !item.isNull(); item = item.nextSiblingElement()) {
+    bool ok = false;
+    const int number = item.text().trimmed().toInt(&ok, 10);
+    endpoint.Ports.push_back(static_cast<uint16_t>(ok ? number : 0));
+  }
+}
+
+}  // namespace
+
+void WriteFilterPart(QDomElement& root, const TFilterSettings& filter) {
+  WriteGroups(root, filter.Groups);
+  QDomElement element = AppendElement(root, QStringLiteral("filter"));
+  AppendValue(element, QStringLiteral("enabled"), filter.Enabled);
+  AppendValue(element, QStringLiteral("protocol"), filter.Protocol);
+  AppendValue(element, QStringLiteral("vlanid"), filter.VlanId);
+  WriteEndpoint(element, QStringLiteral("source"), filter.Source);
+  WriteEndpoint(element, QStringLiteral("destination"), filter.Destination);
+}
+
+void ReadFilterPart(const QDomElement& root, TFilterSettings& filter) {
+  ReadGroups(root, filter.Groups);
+  const QDomElement element = ChildElement(root, QStringLiteral("filter"));
+  if (element.isNull()) return;
+  filter.Enabled = ReadChildBoolean(element, QStringLiteral("enabled"), false);
+  filter.Protocol = static_cast<uint8_t>(ReadChildInteger(element, QStringLiteral("protocol"), 0));
+  filter.VlanId = static_cast<uint16_t>(ReadChildInteger(element, QStringLiteral("vlanid"), 0));
+  ReadEndpoint(element, QStringLiteral("source"), filter.Source);
+  ReadEndpoint(element, QStringLiteral("destination"), filter.Destination);
+}

@@ -1,0 +1,159 @@
+#include "config/PersistentSettings.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const QString kOrganisation = QStringLiteral("Ovelda");
+const QString kApplication = QStringLiteral("Ovelda Tarnwick");
+const QString kConfigurationValue = QStringLiteral("Configuration");
+
+// An integer stored as a number or as decimal text; anything else (or no
+// value) gives nothing.
+std::optional<int32_t> ReadInteger(QSettings& store, const QString& name) {
+  const QVariant value = store.value(name);
+  if (!value.isValid()) return std::nullopt;
+  bool ok = false;
+  const int number = value.toString().trimmed().toInt(&ok, 10);
+  if (!ok) return std::nullopt;
+  return number;
+}
+
+int32_t ReadInteger(QSettings& store, const QString& name, int32_t fallback) {
+  return ReadInteger(store, name).value_or(fallback);
+}
+
+// A boolean is an integer, any value other than 0 meaning true. "true" and
+// "false", which Qt itself writes for a boolean, are understood as well.
+bool ReadBoolean(QSettings& store, const QString& name, bool fallback) {
+  const QString text = store.value(name).toString().trimmed();
+  if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
+  if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return false;
+  const std::optional<int32_t> number = ReadInteger(store, name);
+  return number ? *number != 0 : fallback;
+}
+
+// A graph option is 0 or 1; anything else keeps the default.
+uint8_t ReadBinaryChoice(QSettings& store, const QString& name, uint8_t fallback) {
+  const int32_t value = ReadInteger(store, name, fallback);
+  return (value == 0 || value == 1) ? static_cast<uint8_t>(value) : fallback;
+}
+
+uint32_t ReadResolution(QSettings& store, const QString& name, uint32_t current) {
+  const std::optional<int32_t> value = ReadInteger(store, name);
+  return (value && *value >= kMinPercentageResolution) ? static_cast<uint32_t>(*value) : current;
+}
+
+// At most the block's size is copied; a shorter value leaves the rest zero.
+TAdapterName ReadAdapterBlock(QSettings& store, const QString& name) {
+  TAdapterName block{};
+  const QByteArray bytes = store.value(name).toByteArray();
+  std::memcpy(block.data(), bytes.constData(), std::min<size_t>(bytes.size(), block.size()));
+  return block;
+}
+
+QByteArray AdapterBlock(const TAdapterName& block) {
+  return QByteArray(block.data(), static_cast<qsizetype>(block.size()));
+}
+
+// An integer that already exists as text stays text; Qt's INI store keeps
+// every value as text, so only the native store sees the difference.
+void WriteInteger(QSettings& store, const QString& name, int32_t value) {
+  if (store.value(name).typeId() == QMetaType::QString) {
+    store.setValue(name, QString::number(value));
+  } else {
+    store.setValue(name, value);
+  }
+}
+
+void WriteBoolean(QSettings& store, const QString& name, bool value) {
+  store.setValue(name, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+}  // namespace
+
+std::unique_ptr<QSettings> OpenSettingsStore() {
+  return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+}
+
+void LoadSettings(QSettings& store, TPersistentSettings& s) {
+  store.beginGroup(QStringLiteral("Global"));
+  // A negative queue size would wrap to an endless queue in the engine.
+  const int32_t queue = ReadInteger(store, QStringLiteral("MaxQueueSize"), s.MaxQueueSize);
+  s.MaxQueueSize = queue >= 0 ? queue : static_cast<int32_t>(kDefaultMaxQueueSize);
+  s.GraphUnit = ReadBinaryChoice(store, QStringLiteral("GraphUnit"), 0);
+  s.GraphType = ReadBinaryChoice(store, QStringLiteral("GraphType"), 0);
+  s.PolylineStep = ReadInteger(store, QStringLiteral("PolylineStep"), 3);
+  s.GraphAutoScale = ReadBoolean(store, QStringLiteral("GraphAutoScale"), true);
+  s.AutoScaleValue = ReadInteger(store, QStringLiteral("AutoScaleValue"), 0);
+  s.DisplayConnections = ReadBoolean(store, QStringLiteral("DisplayConnections"), false);
+  s.DisplayEffectView = ReadBoolean(store, QStringLiteral("DisplayEffectView"), true);
+  s.Resolution.Loss = ReadResolution(store, QStringLiteral("LossPercentageResolution"), s.Resolution.Loss);
+  s.Resolution.Duplication =
+      ReadResolution(store, QStringLiteral("DuplicationPercentageResolution"), s.Resolution.Duplication);
+  s.Resolution.Reordering =
+      ReadResolution(store, QStringLiteral("ReorderingPercentageResolution"), s.Resolution.Reordering);
+  s.Maximized = ReadBoolean(store, QStringLiteral("Maximized"), false);
+  s.Width = ReadInteger(store, QStringLiteral("Width"));
+  s.Height = ReadInteger(store, QStringLiteral("Height"));
+  s.Top = ReadInteger(store, QStringLiteral("Top"));
+  s.Left = ReadInteger(store, QStringLiteral("Left"));
+  store.endGroup();
+
+  store.beginGroup(QStringLiteral("Bridge"));
+  s.Bridge = TBridgeSettings{};
+  s.Bridge.AdapterA = ReadAdapterBlock(store, QStringLiteral("AdapterA"));
+  s.Bridge.AdapterB = ReadAdapterBlock(store, QStringLiteral("AdapterB"));
+  s.Bridge.Enabled = ReadBoolean(store, QStringLiteral("Enabled"), false);
+  store.endGroup();
+}
+
+void SaveSettings(QSettings& store, const TPersistentSettings& s) {
+  store.beginGroup(QStringLiteral("Global"));
+  WriteInteger(store, QStringLiteral("MaxQueueSize"), s.MaxQueueSize);
+  WriteInteger(store, QStringLiteral("GraphUnit"), s.GraphUnit);
+  WriteInteger(store, QStringLiteral("GraphType"), s.GraphType);
+  WriteInteger(store, QStringLiteral("PolylineStep"), s.PolylineStep);
+  WriteBoolean(store, QStringLiteral("GraphAutoScale"), s.GraphAutoScale);
+  WriteInteger(store, QStringLiteral("AutoScaleValue"), s.AutoScaleValue);
+  WriteBoolean(store, QStringLiteral("DisplayConnections"), s.DisplayConnections);
+  WriteBoolean(store, QStringLiteral("DisplayEffectView"), s.DisplayEffectView);
+  WriteBoolean(store, QStringLiteral("Maximized"), s.Maximized);
+  if (!s.Maximized) {
+    // The previous placement stays stored while the window is maximized.
+    if (s.Left) WriteInteger(store, QStringLiteral("Left"), *s.Left);
+    if (s.Top) WriteInteger(store, QStringLiteral("Top"), *s.Top);
+    if (s.Width) WriteInteger(store, QStringLiteral("Width"), *s.Width);
+    if (s.Height) WriteInteger(store, QStringLiteral("Height"), *s.Height);
+  }
+  store.endGroup();
+
+  store.beginGroup(QStringLiteral("Bridge"));
+  store.setValue(QStringLiteral("AdapterA"), AdapterBlock(s.Bridge.AdapterA));
+  store.setValue(QStringLiteral("AdapterB"), AdapterBlock(s.Bridge.AdapterB));
+  WriteBoolean(store, QStringLiteral("Enabled"), s.Bridge.Enabled);
+  store.endGroup();
+  store.sync();
+}
+
+TWindowRect PlaceWindow(const TPersistentSettings& s, int32_t designedWidth, int32_t designedHeight,
+                        int32_t screenWidth, int32_t screenHeight) {
+  TWindowRect r;
+  r.Width = s.Width.value_or(designedWidth);
+  r.Height = s.Height.value_or(designedHeight);
+  r.Top = s.Top.value_or(screenHeight / 2 - r.Height / 2);
+  r.Left = s.Left.value_or(screenWidth / 2 - r.Width / 2);
+  r.Left = std::max(r.Left, 0);
+  r.Top = std::max(r.Top, 0);
+  r.Width = std::min(r.Width, screenWidth);
+  r.Height = std::min(r.Height, screenHeight);
+  return r;
+}
+
+QByteArray ReadLastConfiguration(QSettings& store) { return store.value(kConfigurationValue).toByteArray(); }
+
+void WriteLastConfiguration(QSettings& store, const QByteArray& document) {
+  store.setValue(kConfigurationValue, document);
+  store.sync();
+}

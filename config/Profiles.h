@@ -1,0 +1,25 @@
+#pragma once
+// SaveProfile and LoadProfile as the owner calls them: a profile file, or,
+// with an empty name, the last configuration in the persistent settings.
+// Both report their own errors on the owner's error box.
+
+#include <QSettings>
+#include <string>
+
+#include "config/ProfileReader.h"
+#include "config/SettingsModel.h"
+#include "engine/Engine.h"
+#include "engine/ErrorChannel.h"
+
+// Writes the model and the engine's filter. Errors are shown as "Unable to
+// save the profile: " + the reason. A file is replaced only once the whole
+// document is written, so a failed save never leaves half a profile behind.
+void SaveProfile(const std::string& fileName, const TSettingsModel& model, TEngine& engine, QSettings& store,
+                 IErrorSink& errors);
+
+// True only when a document was read and put into the model and the engine's
+// filter completely. Errors are shown as "Unable to open the profile: " +
+// the reason; an empty file or a missing last configuration gives false
+// without a message. The caller applies the settings afterwards.
+bool LoadProfile(const std::string& fileName, TSettingsModel& model, TEngine& engine,
+                 const TAdapterChoices& adapters, QSettings& store, IErrorSink& errors);
