@@ -10,8 +10,8 @@ seconds=${1:-60}; shift || true
 # under test is instrumented, not only the fuzz entry points.
 ot_configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOT_WITH_QT=OFF -DOT_BENCH=OFF -DOT_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
-  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined"
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
+  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
 cmake --build build-fuzz -j "$(nproc)"
 mapfile -t targets < <(find build-fuzz/fuzz -type f -executable -name 'fuzz_*' | sort)
 if [ "$#" -gt 0 ]; then

@@ -1,5 +1,5 @@
 #pragma once
-// The one filter rule (spec Part 2.2, data model). One instance lives in the
+// The one filter rule. One instance lives in the
 // engine settings record under SettingsLock; the rule editor, the profile
 // reader and the groups window work on copies and store them back whole.
 #include <cstdint>
@@ -51,7 +51,7 @@ enum TFilterPortType : uint8_t {
 };
 constexpr int kFilterPortTypeCount = 4;
 
-// The labels of the rule editor's lists (Part 2.5), indexed by value.
+// The labels of the rule editor's lists, indexed by value.
 extern const char* const kFilterProtocolLabels[kFilterProtocolCount];
 extern const char* const kFilterAddrTypeLabels[kFilterAddrTypeCount];
 extern const char* const kFilterPortTypeLabels[kFilterPortTypeCount];

@@ -1,5 +1,5 @@
 #pragma once
-// Groups (spec Part 2.3, data model): named lists of single IPv4 and IPv6
+// Groups: named lists of single IPv4 and IPv6
 // addresses. The filter rule refers to a group by its position in the list.
 // Entries keep the order in which they were added; names need not be unique and
 // a group may hold the same address twice. The list owns the address lists
@@ -39,7 +39,6 @@ class TGroupList {
 };
 
 // The rule's GroupId after the group at deletedIndex has been deleted, so that
-// it keeps naming the same group (Part 2.3 leaves the renumbering to the
-// implementer): a later group moves up by one, the deleted group itself
+// it keeps naming the same group: a later group moves up by one, the deleted group itself
 // becomes -1 (none), an earlier one and -1 keep their value.
 int32_t GroupIdAfterDeletion(int32_t groupId, int deletedIndex);

@@ -1,5 +1,5 @@
 #pragma once
-// IPUtil (spec Part 2.1): the address values the whole filter works with, their
+// IPUtil: the address values the whole filter works with, their
 // text forms, comparison, range test and the query for this host's addresses.
 // Plain value code: no locks, no threads. Equality, InRange, IsBroadcast and
 // THWAddr equality run on the packet path: they allocate nothing and take no lock.
@@ -113,12 +113,12 @@ bool IsBroadcast(const TIPAddr& address);
 
 // Text forms. The parsers never throw; they report failure by returning false.
 // Blanks (spaces, tabs) around the whole text are ignored; blanks inside it
-// make the text invalid (left to the implementer by Part 2.1).
+// make the text invalid.
 std::string IPAddrToStr(const TIPAddr& address);
 // inet_addr semantics; 0.0.0.0 and 255.255.255.255 are refused.
 bool StrToIPv4(std::string_view text, uint32_t& v4AddrNetworkOrder);
 std::string IPv4ToStr(uint32_t v4AddrNetworkOrder);
-// The parser of Part 2.1 with its quirks (items between the forward and the
+// The IPv6 parser with its quirks (items between the forward and the
 // backward walk are not read; a failure leaves the groups stored so far).
 bool StrToIPv6(std::string_view text, TIn6_addr& v6Addr);
 // The compressed lower-case form; a single zero group is compressed too.

@@ -1,5 +1,5 @@
 #pragma once
-// The process-wide list of this host's own addresses (spec Part 2.2), read by
+// The process-wide list of this host's own addresses, read by
 // the filter's local-host test on every frame and refreshed by the engine's
 // helper thread. Guarded by LocalAddressLock, the innermost of the engine's
 // four locks: nothing here takes another lock while holding it.

@@ -58,29 +58,29 @@ bool IsGroupMember(const TIPAddr& address, int32_t groupId, const TGroupList& gr
   return false;
 }
 
-bool AddressMatches(const TFilterEndpoint& spec, const TFrameSide& side, const TGroupList& groups,
+bool AddressMatches(const TFilterEndpoint& endpoint, const TFrameSide& side, const TGroupList& groups,
                     const TLocalAddresses& local) {
-  switch (spec.AddrType) {
+  switch (endpoint.AddrType) {
     case akAnyIP:
       return true;
     case akMac:
-      return side.HasMac() && THWAddr::FromBytes(side.Frame->Data + side.MacOffset) == spec.Mac;
+      return side.HasMac() && THWAddr::FromBytes(side.Frame->Data + side.MacOffset) == endpoint.Mac;
     case akLocalHost:
       return side.HasIP() && IsLocalHost(side.IP(), local);
     case akSingleIP:
-      return side.HasIP() && side.IP() == spec.Addr1;
+      return side.HasIP() && side.IP() == endpoint.Addr1;
     case akIPRange:
-      return side.HasIP() && side.IP().InRange(spec.Addr1, spec.Addr2);
+      return side.HasIP() && side.IP().InRange(endpoint.Addr1, endpoint.Addr2);
     case akGroup:
-      return side.HasIP() && IsGroupMember(side.IP(), spec.GroupId, groups);
+      return side.HasIP() && IsGroupMember(side.IP(), endpoint.GroupId, groups);
     default:
       return false;  // not a kind of the table
   }
 }
 
-bool PortMatches(const TFilterEndpoint& spec, const TFrameSide& side) {
-  const std::vector<uint16_t>& ports = spec.Ports;
-  switch (spec.PortType) {
+bool PortMatches(const TFilterEndpoint& endpoint, const TFrameSide& side) {
+  const std::vector<uint16_t>& ports = endpoint.Ports;
+  switch (endpoint.PortType) {
     case ptAny:
       return true;
     case ptSingle:
@@ -99,8 +99,8 @@ bool PortMatches(const TFilterEndpoint& spec, const TFrameSide& side) {
   }
 }
 
-// Steps 5 and 7: the rule's source specification against `from`, its
-// destination specification against `to`, stopping at the first failure.
+// The rule's source side against `from`, its
+// destination side against `to`, stopping at the first failure.
 bool SidesMatch(const TFilterSettings& filter, const TFrameSide& from, const TFrameSide& to, bool portProtocol,
                 const TLocalAddresses& local) {
   return AddressMatches(filter.Source, from, filter.Groups, local) &&

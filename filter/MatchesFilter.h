@@ -1,5 +1,5 @@
 #pragma once
-// The per-frame filter test (spec Part 2.2, MatchesFilter).
+// The per-frame filter test.
 #include <cstdint>
 
 #include "common/TrafficDirection.h"

@@ -11,7 +11,7 @@
 // Each input runs twice: once with the rule made valid (right port counts,
 // valid address versions), which must never throw; then with the rule as
 // drawn, which may throw EAssertionFailed only if it is malformed in one of
-// the ways the spec makes an assertion. Any other exception aborts.
+// the ways the engine treats as a broken invariant. Any other exception aborts.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-// Any text through StrToHWAddr, checked against the rule of Part 2.1 written
+// Any text through StrToHWAddr, checked against the address rule written
 // out plainly: after removing hyphens and colons (and surrounding blanks),
 // exactly twelve hex digits. An accepted address prints and parses back.
 #include <cctype>
