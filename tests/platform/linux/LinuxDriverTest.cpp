@@ -26,15 +26,6 @@ namespace {
 const std::string kHostAddress = "10.77.0.1";
 const std::string kPeerAddress = "10.77.0.2";
 
-uint32_t TcxProgramCount(uint32_t ifindex, uint32_t attachType) {
-  bpf_attr attr;
-  std::memset(&attr, 0, sizeof attr);
-  attr.query.target_fd = ifindex;
-  attr.query.attach_type = attachType;
-  if (::syscall(__NR_bpf, BPF_PROG_QUERY, &attr, sizeof attr) < 0) return 0;
-  return attr.query.prog_cnt;
-}
-
 TLinkInfo FindLink(const std::string& name) {
   for (const auto& link : ReadLinkTable())
     if (link.Name == name) return link;

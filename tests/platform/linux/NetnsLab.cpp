@@ -1,6 +1,8 @@
 #include "tests/platform/linux/NetnsLab.h"
 
 #include <fcntl.h>
+#include <linux/bpf.h>
+#include <sys/syscall.h>
 #include <sched.h>
 #include <sys/wait.h>
 
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
+#include <cstring>
 #include <stdexcept>
 
 int Shell(const std::string& command) {
@@ -81,4 +84,13 @@ int PingReceived(const std::string& output) {
   static const std::regex summary(R"(([0-9]+) received)");
   if (!std::regex_search(output, match, summary)) return 0;
   return std::stoi(match[1]);
+}
+
+uint32_t TcxProgramCount(uint32_t ifindex, uint32_t attachType) {
+  bpf_attr attr;
+  std::memset(&attr, 0, sizeof attr);
+  attr.query.target_fd = ifindex;
+  attr.query.attach_type = attachType;
+  if (::syscall(__NR_bpf, BPF_PROG_QUERY, &attr, sizeof attr) < 0) return 0;
+  return attr.query.prog_cnt;
 }

@@ -55,6 +55,9 @@ class TNetnsEnter {
 // The interface index of a device inside a namespace.
 uint32_t InterfaceIndex(const std::string& ns, const std::string& device);
 
+// How many tcx programs the device has on the attach point.
+uint32_t TcxProgramCount(uint32_t ifindex, uint32_t attachType);
+
 // Parses ping's summary; returns the average RTT in ms, or -1 when no reply came.
 double PingAverageMs(const std::string& output);
 // Number of replies in ping's summary.

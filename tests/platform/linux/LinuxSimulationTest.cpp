@@ -1,0 +1,317 @@
+// Whole simulations on real adapters: the engine with its threads on the
+// Linux driver, in namespaces that the tests build. Normal mode runs on host
+// H's adapter h0 towards peer P; bridge mode joins M's adapters ma and mb
+// between the segments of A and B.
+#include <gtest/gtest.h>
+#include <net/if.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <memory>
+#include <regex>
+
+#include "engine/Simulation.h"
+#include "engine/SettingsApply.h"
+#include "platform/MonotonicClock.h"
+#include "platform/TimerFd.h"
+#include "platform/linux/LinkTable.h"
+#include "platform/linux/LinuxDriver.h"
+#include "platform/linux/TcxAttachTypes.h"
+#include "tests/platform/linux/NetnsLab.h"
+
+namespace {
+
+class TCollectingSink : public IErrorSink {
+ public:
+  void ShowError(const std::string& message) override { Messages.push_back(message); }
+  std::vector<std::string> Messages;
+};
+
+// The engine, its threads and the Linux driver, built in the namespace of
+// the thread that creates it.
+struct TRealSimulation {
+  TRealSimulation() {
+    std::string whyNot;
+    auto opened = OpenLinuxFilterDriver(whyNot);
+    if (!opened) throw std::runtime_error(whyNot);
+    Driver = std::move(opened);
+    Engine = std::make_unique<TEngine>(*Driver, Clock, 11);
+    Engine->LocalAddressSource = [] {
+      TIPAddrList local;
+      local.GetLocal(true, true);
+      return local;
+    };
+    Run = std::make_unique<TSimulation>(*Engine, Timers, Errors);
+    Driver->GetTcpipBoundAdaptersInfo(Adapters);
+  }
+  ~TRealSimulation() { Run->Stop(); }
+
+  int Position(const std::string& name) {
+    for (uint32_t i = 0; i < Adapters.AdapterCount; ++i)
+      if (AdapterNameText(Adapters.AdapterNameList[i]) == name) return static_cast<int>(i);
+    throw std::runtime_error("no adapter " + name);
+  }
+  void Start(const std::string& adapter, TBridgeSettings bridge = {}) {
+    TSimulationRequest request;
+    request.AdapterIndex = Position(adapter);
+    request.Bridge = bridge;
+    Run->Start(Adapters, request, [this] { ApplySettings(*Engine, TSettingsPart::spAll, Controls); });
+    // The interception threads take their adapters a moment after the start.
+    WaitIntercepting(adapter);
+    if (bridge.Enabled) {
+      WaitIntercepting(AdapterNameText(bridge.AdapterA));
+      WaitIntercepting(AdapterNameText(bridge.AdapterB));
+    }
+  }
+  static void WaitIntercepting(const std::string& name) {
+    uint32_t index = ::if_nametoindex(name.c_str());
+    for (int i = 0; i < 500 && !(TcxProgramCount(index, kBpfTcxIngress) && TcxProgramCount(index, kBpfTcxEgress)); ++i)
+      ::usleep(10000);
+  }
+  void Apply() { ApplySettings(*Engine, TSettingsPart::spAll, Controls); }
+
+  std::unique_ptr<IPacketDriver> Driver;
+  TMonotonicClock Clock;
+  TTimerFdFactory Timers;
+  TCollectingSink Sink;
+  TErrorChannel Errors{Sink};
+  std::unique_ptr<TEngine> Engine;
+  std::unique_ptr<TSimulation> Run;
+  TSettingsControls Controls;
+  TTcpAdapterList Adapters;
+};
+
+std::string Ping(const std::string& from, const std::string& to, int count, const std::string& interval = "0.2") {
+  return ShellOutput(TNetnsLab::In(from) + "ping -q -c " + std::to_string(count) + " -i " + interval + " -W 2 " + to +
+                     " 2>&1");
+}
+
+// Receiver throughput of an iperf3 transfer in Mbit/s, or -1 when it failed.
+double IperfMbits(const std::string& serverNs, const std::string& clientNs, const std::string& address,
+                  const std::string& options) {
+  if (Shell(TNetnsLab::In(serverNs) + "iperf3 -s -1 -D -p 5201 >/dev/null 2>&1") != 0) return -1;
+  Shell("sleep 0.3");
+  std::string output = ShellOutput("timeout 40 " + TNetnsLab::In(clientNs) + "iperf3 -f m -p 5201 -c " + address +
+                                   " " + options + " 2>&1");
+  std::smatch match;
+  static const std::regex receiver(R"(([0-9.]+) Mbits/sec\s+receiver)");
+  return std::regex_search(output, match, receiver) ? std::stod(match[1]) : -1;
+}
+
+bool NoInterceptionLeft(uint32_t adapter) {
+  for (const auto& link : ReadLinkTable())
+    if (link.Name.rfind("otin", 0) == 0 || link.Name.rfind("otout", 0) == 0) return false;
+  return true;
+}
+
+uint32_t Promiscuity(const std::string& name) {
+  for (const auto& link : ReadLinkTable())
+    if (link.Name == name) return link.Promiscuity;
+  return ~0U;
+}
+
+uint64_t RxPackets(const std::string& ns, const std::string& device) {
+  return std::stoull(ShellOutput(TNetnsLab::In(ns) + "cat /sys/class/net/" + device + "/statistics/rx_packets"));
+}
+
+class LinuxNormalSimulation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    OT_REQUIRE_NETNS();
+    FLab = std::make_unique<TNetnsLab>();
+    FHost = FLab->AddNamespace("h");
+    FPeer = FLab->AddNamespace("p");
+    FLab->AddVeth(FHost, "h0", FPeer, "p0");
+    FLab->Run(FHost, "ip addr add 10.77.0.1/24 dev h0");
+    FLab->Run(FPeer, "ip addr add 10.77.0.2/24 dev p0");
+    FInside = std::make_unique<TNetnsEnter>(FHost);
+    FSim = std::make_unique<TRealSimulation>();
+  }
+  void TearDown() override {
+    FSim.reset();
+    FInside.reset();
+    FLab.reset();
+  }
+
+  std::unique_ptr<TNetnsLab> FLab;
+  std::string FHost, FPeer;
+  std::unique_ptr<TNetnsEnter> FInside;
+  std::unique_ptr<TRealSimulation> FSim;
+};
+
+TEST_F(LinuxNormalSimulation, NothingEnabledPassesPingAndTcpUnimpaired) {
+  FSim->Start("h0");
+  std::string ping = Ping(FPeer, "10.77.0.1", 5);
+  EXPECT_EQ(PingReceived(ping), 5) << ping;
+  EXPECT_LT(PingAverageMs(ping), 20.0) << ping;
+  double mbits = IperfMbits(FHost, FPeer, "10.77.0.1", "-t 2");
+  EXPECT_GT(mbits, 50.0) << "a transfer crosses at a useful rate";
+  TEngineCounters counters = FSim->Engine->Counters();
+  EXPECT_GT(counters.BytesIn, 1000000u);
+  EXPECT_GT(counters.BytesOut, 10000u);
+}
+
+TEST_F(LinuxNormalSimulation, FixedLatencyShowsInTheRoundTripTime) {
+  FSim->Controls.LatencyEnabled = true;
+  FSim->Controls.DelayFrom = 40;
+  FSim->Start("h0");
+  std::string ping = Ping(FPeer, "10.77.0.1", 5);
+  double rtt = PingAverageMs(ping);
+  // Both directions are delayed: 40 ms on the way in and 40 on the way out.
+  EXPECT_GE(rtt, 78.0) << ping;
+  EXPECT_LE(rtt, 200.0) << ping;
+  // A change takes effect while the simulation runs.
+  FSim->Controls.LatencyEnabled = false;
+  FSim->Apply();
+  Shell("sleep 0.2");
+  EXPECT_LT(PingAverageMs(Ping(FPeer, "10.77.0.1", 3)), 20.0);
+}
+
+TEST_F(LinuxNormalSimulation, RateLimitShowsInATransfer) {
+  FSim->Controls.InRate = 10000000;
+  FSim->Controls.OutRate = 10000000;
+  FSim->Start("h0");
+  double mbits = IperfMbits(FHost, FPeer, "10.77.0.1", "-t 3");
+  // 10 Mbit/s of Ethernet frames carry about 9.5 Mbit/s of TCP payload.
+  EXPECT_GT(mbits, 6.0);
+  EXPECT_LT(mbits, 12.0);
+}
+
+TEST_F(LinuxNormalSimulation, LossShowsInAPingSeries) {
+  FSim->Controls.LossEnabled = true;
+  FSim->Controls.LossValue = 300;  // 30 % of the frames of each direction
+  FSim->Start("h0");
+  std::string ping = Ping(FPeer, "10.77.0.1", 60, "0.05");
+  int received = PingReceived(ping);
+  // A reply comes back with probability 0.7 x 0.7 = 0.49.
+  EXPECT_GT(received, 12) << ping;
+  EXPECT_LT(received, 50) << ping;
+  EXPECT_GT(FSim->Engine->Counters().DroppedIn + FSim->Engine->Counters().DroppedOut, 0u);
+}
+
+TEST_F(LinuxNormalSimulation, AfterAStopTheAdapterIsAsItWas) {
+  uint32_t h0 = ::if_nametoindex("h0");
+  FSim->Controls.LatencyEnabled = true;
+  FSim->Controls.DelayFrom = 30;
+  FSim->Start("h0");
+  EXPECT_GE(PingAverageMs(Ping(FPeer, "10.77.0.1", 2)), 55.0);
+  FSim->Run->Stop();
+  EXPECT_TRUE(NoInterceptionLeft(h0));
+  EXPECT_EQ(Promiscuity("h0"), 0u);
+  std::string ping = Ping(FPeer, "10.77.0.1", 3);
+  EXPECT_EQ(PingReceived(ping), 3) << ping;
+  EXPECT_LT(PingAverageMs(ping), 20.0) << "no delay after the stop";
+  EXPECT_TRUE(FSim->Sink.Messages.empty()) << FSim->Sink.Messages.front();
+}
+
+// A child process runs a simulation with a long latency on h0 until killed.
+TEST_F(LinuxNormalSimulation, KillNineOfARunningSimulationLeavesTheHostsTalking) {
+  FSim.reset();  // the child builds its own; the parent stays single-threaded for fork
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipeFds[0]);
+    ::alarm(60);
+    try {
+      TRealSimulation sim;
+      sim.Controls.LatencyEnabled = true;
+      sim.Controls.DelayFrom = 300;
+      sim.Start("h0");
+      char ready = 'r';
+      if (::write(pipeFds[1], &ready, 1) != 1) ::_exit(2);
+      for (;;) ::pause();
+    } catch (...) {
+      ::_exit(1);
+    }
+  }
+  ::close(pipeFds[1]);
+  pollfd wait{pipeFds[0], POLLIN, 0};
+  char ready = 0;
+  bool started = ::poll(&wait, 1, 10000) == 1 && ::read(pipeFds[0], &ready, 1) == 1;
+  ::close(pipeFds[0]);
+  ASSERT_TRUE(started);
+  std::string slow = Ping(FPeer, "10.77.0.1", 1);
+  EXPECT_GE(PingAverageMs(slow), 550.0) << "the child's simulation delays the traffic: " << slow;
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  std::string ping = Ping(FPeer, "10.77.0.1", 2);
+  EXPECT_EQ(PingReceived(ping), 2) << ping;
+  EXPECT_LT(PingAverageMs(ping), 20.0) << ping;
+  EXPECT_TRUE(NoInterceptionLeft(::if_nametoindex("h0")));
+}
+
+class LinuxBridgeSimulation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    OT_REQUIRE_NETNS();
+    FLab = std::make_unique<TNetnsLab>();
+    FA = FLab->AddNamespace("a");
+    FM = FLab->AddNamespace("m");
+    FB = FLab->AddNamespace("b");
+    FLab->AddVeth(FM, "xa0", FA, "ya0");
+    FLab->AddVeth(FM, "xb0", FB, "yb0");
+    FLab->Run(FA, "ip addr add 10.88.0.1/24 dev ya0");
+    FLab->Run(FB, "ip addr add 10.88.0.2/24 dev yb0");
+    FInside = std::make_unique<TNetnsEnter>(FM);
+    FSim = std::make_unique<TRealSimulation>();
+    FBridge.Enabled = true;
+    FBridge.AdapterA = MakeAdapterName("xa0");
+    FBridge.AdapterB = MakeAdapterName("xb0");
+  }
+  void TearDown() override {
+    FSim.reset();
+    FInside.reset();
+    FLab.reset();
+  }
+
+  std::unique_ptr<TNetnsLab> FLab;
+  std::string FA, FM, FB;
+  std::unique_ptr<TNetnsEnter> FInside;
+  std::unique_ptr<TRealSimulation> FSim;
+  TBridgeSettings FBridge;
+};
+
+TEST_F(LinuxBridgeSimulation, PingArpAndTcpCrossTheBridge) {
+  FSim->Start("xa0", FBridge);
+  EXPECT_EQ(Promiscuity("xa0"), 1u);
+  EXPECT_EQ(Promiscuity("xb0"), 1u);
+  std::string ping = Ping(FA, "10.88.0.2", 5);
+  EXPECT_EQ(PingReceived(ping), 5) << ping;
+  EXPECT_NE(ShellOutput(TNetnsLab::In(FA) + "ip neigh show 10.88.0.2").find("lladdr"), std::string::npos)
+      << "ARP crossed the bridge";
+  EXPECT_GT(IperfMbits(FB, FA, "10.88.0.2", "-t 2"), 50.0);
+  FSim->Run->Stop();
+  EXPECT_EQ(Promiscuity("xa0"), 0u) << "the former hardware filter is back";
+  EXPECT_EQ(Promiscuity("xb0"), 0u);
+  EXPECT_TRUE(NoInterceptionLeft(0));
+  EXPECT_EQ(PingReceived(Ping(FA, "10.88.0.2", 1)), 0) << "and after the stop they are apart again";
+}
+
+TEST_F(LinuxBridgeSimulation, AFrameTheEngineDropsNeverReachesTheOtherSide) {
+  FSim->Controls.LossEnabled = true;
+  FSim->Controls.LossValue = 1000;  // every frame
+  FSim->Start("xa0", FBridge);
+  uint64_t before = RxPackets(FB, "yb0");
+  EXPECT_EQ(PingReceived(Ping(FA, "10.88.0.2", 3)), 0);
+  EXPECT_EQ(RxPackets(FB, "yb0"), before) << "not one frame reached B";
+  FSim->Controls.LossEnabled = false;
+  FSim->Apply();
+  // The failed resolutions would make the next pings fail at once.
+  FLab->Run(FA, "ip neigh flush dev ya0");
+  EXPECT_EQ(PingReceived(Ping(FA, "10.88.0.2", 3)), 3);
+}
+
+TEST_F(LinuxBridgeSimulation, LatencyAppliesToForwardedFrames) {
+  FSim->Controls.LatencyEnabled = true;
+  FSim->Controls.DelayFrom = 25;
+  FSim->Start("xb0", FBridge);
+  std::string ping = Ping(FA, "10.88.0.2", 4);
+  EXPECT_EQ(PingReceived(ping), 4) << ping;
+  // Request and reply cross the bridge once each.
+  EXPECT_GE(PingAverageMs(ping), 48.0) << ping;
+  EXPECT_LE(PingAverageMs(ping), 200.0) << ping;
+}
+
+}  // namespace
