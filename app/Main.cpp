@@ -1,0 +1,118 @@
+// Program entry: the program's own options, then the start-up of the
+// emulator: forward to a running instance, or become the instance and run.
+// Until the window exists, the instance runs the same way as a headless run.
+
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+
+#include "app/AdapterTexts.h"
+#include "app/DriverSession.h"
+#include "app/InstanceProtocol.h"
+#include "app/ProgramOptions.h"
+#include "app/Runner.h"
+#include "config/CommandLine.h"
+#include "platform/MonotonicClock.h"
+
+#ifndef OT_VERSION
+#define OT_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr const char* kDriverMissing =
+    "Unable to initialise the network driver. Please reboot the system or reinstall this application.";
+// A running instance may be stopping a simulation and saving before it
+// answers a request, so the sender waits generously.
+constexpr int kAnswerTimeoutMs = 60000;
+
+std::unique_ptr<TDriverSession> OpenDriver(const std::string& kind, const IEngineClock& clock) {
+  std::string whyNot;
+  auto session = OpenDriverSession(kind, clock, whyNot);
+  if (!session || !session->Driver->IsDriverLoaded()) {
+    std::fprintf(stderr, "%s\n", kDriverMissing);
+    if (!whyNot.empty()) std::fprintf(stderr, "%s\n", whyNot.c_str());
+    return nullptr;
+  }
+  return session;
+}
+
+int ListAdapters(const std::string& kind) {
+  TMonotonicClock clock;
+  auto session = OpenDriver(kind, clock);
+  if (!session) return 1;
+  TTcpAdapterList adapters;
+  if (!session->Driver->GetTcpipBoundAdaptersInfo(adapters) || adapters.AdapterCount == 0) {
+    std::fprintf(stderr, "Unable to find any network interfaces\n");
+    return 1;
+  }
+  const std::vector<std::string> texts = AdapterDisplayTexts(*session->Driver, adapters);
+  for (size_t i = 0; i < texts.size(); ++i) std::printf("%zu\t%s\n", i, texts[i].c_str());
+  return 0;
+}
+
+int Emulate(const TProgramOptions& options, bool serveInstances) {
+  TMonotonicClock clock;
+  auto session = OpenDriver(options.Driver, clock);
+  if (!session) return 1;
+  TRunner runner(*session->Driver, TRunOptions{options.StatsJson, serveInstances, options.Parameters});
+  return runner.Run();
+}
+
+// A second launch hands its command line to the first and ends; true when
+// it did (exitCode says how that went).
+bool ForwardToFirstInstance(const std::string& program, const std::vector<std::string>& parameters, int& exitCode) {
+  std::vector<std::string> words{program};
+  words.insert(words.end(), parameters.begin(), parameters.end());
+  const TInstanceRequest request{InstanceCodeFor(parameters), QString::fromStdString(JoinCommandLine(words))};
+  QString why;
+  switch (ForwardToRunningInstance(request, kAnswerTimeoutMs, why)) {
+    case TForwardResult::frNoInstance:
+      return false;
+    case TForwardResult::frDelivered:
+      exitCode = 0;
+      return true;
+    case TForwardResult::frFailed:
+      std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+      exitCode = 1;
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication application(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("Ovelda Tarnwick"));
+  QCoreApplication::setOrganizationName(QStringLiteral("Ovelda"));
+  // A reader of our output that goes away must not kill a run mid-way.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  const TProgramOptions options = ParseProgramOptions(arguments);
+  if (!options.Error.empty()) {
+    std::fprintf(stderr, "%s\n%s", options.Error.c_str(), UsageText(argv[0]).c_str());
+    return 2;
+  }
+  if (options.Help) {
+    std::printf("%s", UsageText(argv[0]).c_str());
+    return 0;
+  }
+  if (options.Version) {
+    std::printf("Ovelda Tarnwick %s\n", OT_VERSION);
+    return 0;
+  }
+  if (options.ListAdapters) return ListAdapters(options.Driver);
+
+  const bool quit = std::any_of(options.Parameters.begin(), options.Parameters.end(),
+                                [](const std::string& p) { return IsQuitSwitch(p); });
+  if (!options.Headless) {
+    int exitCode = 0;
+    if (ForwardToFirstInstance(argv[0], options.Parameters, exitCode)) return exitCode;
+  }
+  // With no instance to tell, the quit switch ends this launch at once.
+  if (quit) return 0;
+  return Emulate(options, !options.Headless);
+}

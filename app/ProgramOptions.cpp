@@ -1,0 +1,49 @@
+#include "app/ProgramOptions.h"
+
+TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
+  TProgramOptions o;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    if (a.rfind("--", 0) != 0) {
+      o.Parameters.push_back(a);
+    } else if (a == "--headless") {
+      o.Headless = true;
+    } else if (a == "--stats-json") {
+      o.StatsJson = true;
+    } else if (a == "--list-adapters") {
+      o.ListAdapters = true;
+    } else if (a == "--help") {
+      o.Help = true;
+    } else if (a == "--version") {
+      o.Version = true;
+    } else if (a == "--driver" && i + 1 < arguments.size()) {
+      o.Driver = arguments[++i];
+    } else if (a.rfind("--driver=", 0) == 0) {
+      o.Driver = a.substr(9);
+    } else {
+      o.Error = "Unknown option: " + a;
+    }
+  }
+  if (o.Error.empty() && o.Driver != "lab" && o.Driver != "linux") {
+    o.Error = "Unknown driver \"" + o.Driver + "\" (use lab or linux)";
+  }
+  return o;
+}
+
+std::string UsageText(const std::string& program) {
+  return "Usage: " + program +
+         " [--driver lab|linux] [/runtime:N] [/quit] [profile.xml ...]\n"
+         "       " + program + " --headless [--driver lab|linux] [--stats-json] [/runtime:N] [profile.xml ...]\n"
+         "       " + program + " --list-adapters [--driver lab|linux]\n"
+         "\n"
+         "Ovelda Tarnwick: a network conditions emulator.\n"
+         "\n"
+         "  --headless       run without a window: load the first profile that loads (else the last\n"
+         "                   configuration), start the simulation and print the statistics once a second\n"
+         "  --stats-json     with --headless: one JSON object of counters per line on standard output\n"
+         "  --driver NAME    linux (default): the machine's adapters; lab: in-process adapters with traffic\n"
+         "  --list-adapters  print each adapter's list position and text, tab-separated\n"
+         "  /runtime:N       stop after N seconds\n"
+         "  /quit            close the running instance\n"
+         "  --help, --version\n";
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The program's own options (words that begin with "--"), apart from the
+// parameters of the emulator's command line: profile paths, "/runtime:N"
+// and "/quit", which keep their order.
+
+#include <string>
+#include <vector>
+
+struct TProgramOptions {
+  bool Headless = false;
+  bool StatsJson = false;
+  bool ListAdapters = false;
+  bool Help = false;
+  bool Version = false;
+  std::string Driver = "linux";
+  std::vector<std::string> Parameters;
+  std::string Error;  // not empty when the options cannot be used
+};
+
+TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments);
+
+// The text of --help.
+std::string UsageText(const std::string& program);

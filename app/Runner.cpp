@@ -1,0 +1,208 @@
+#include "app/Runner.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "app/AdapterTexts.h"
+#include "app/Statistics.h"
+#include "config/CommandLine.h"
+#include "config/ModelApply.h"
+#include "config/Profiles.h"
+#include "engine/Random.h"
+#include "platform/linux/AdapterConfig.h"
+
+namespace {
+
+// How long a started simulation may take to hold its adapter.
+constexpr auto kInterceptionTimeout = std::chrono::seconds(10);
+
+void PrintLine(FILE* stream, const std::string& line) {
+  std::fputs(line.c_str(), stream);
+  std::fputc('\n', stream);
+  std::fflush(stream);
+}
+
+}  // namespace
+
+void TStandardErrorSink::ShowError(const std::string& message) { PrintLine(stderr, message); }
+
+TRunner::TRunner(IPacketDriver& driver, TRunOptions options)
+    : FOptions(std::move(options)), FDriver(driver), FEngine(FDriver, FClock, ClockSeed()) {
+  FSimulation = std::make_unique<TSimulation>(FEngine, FTimers, FErrors);
+  // Engine threads wait until their report is shown; show it on this loop.
+  FErrors.SetWakeOwner([this] { QMetaObject::invokeMethod(this, [this] { FErrors.ServePending(); }, Qt::QueuedConnection); });
+  FTick.setInterval(1000);
+  connect(&FTick, &QTimer::timeout, this, &TRunner::Tick);
+}
+
+TRunner::~TRunner() {
+  FSimulation->Stop();
+  FErrors.SetWakeOwner(nullptr);
+}
+
+int TRunner::Run() {
+  if (!Prepare() || !LoadFromCommandLine() || !StartSimulation()) {
+    FSimulation->Stop();
+    return 1;
+  }
+  FSignals = std::make_unique<TSignalWatch>([this](int) { Finish(); });
+  FTick.start();
+  return QCoreApplication::exec();
+}
+
+bool TRunner::Prepare() {
+  if (FOptions.ServeInstances) {
+    FServer = std::make_unique<TInstanceServer>([this](const TInstanceRequest& r) { HandleInstanceRequest(r); });
+    QString why;
+    if (!FServer->Listen(why)) {
+      PrintLine(stderr, "Other launches of the program cannot reach this one: " + why.toStdString());
+    }
+  }
+  if (!FDriver.GetTcpipBoundAdaptersInfo(FAdapters) || FAdapters.AdapterCount == 0) {
+    FErrorSink.ShowError("Unable to find any network interfaces");
+    return false;
+  }
+  FChoices.Texts = AdapterDisplayTexts(FDriver, FAdapters);
+  FChoices.DefaultIndex = DefaultAdapterIndex(FAdapters);
+  FModel.SetDefaults(FChoices.DefaultIndex);
+
+  FStore = OpenSettingsStore();
+  LoadSettings(*FStore, FPersistent);
+  FEngine.MaxQueueSize = static_cast<uint32_t>(FPersistent.MaxQueueSize);
+  TPercentageResolution resolution = FPersistent.Resolution;
+  resolution.Corruption = 1000;
+  FModel.SetResolutions(resolution);
+  ApplyResolutions(FEngine, FModel);
+  return true;
+}
+
+bool TRunner::LoadFromCommandLine() {
+  bool profileNamed = false;
+  for (const std::string& parameter : FOptions.Parameters) {
+    int32_t seconds = 0;
+    if (IsRuntimeSwitch(parameter, seconds)) {
+      FEngine.RunTimeLimit = seconds;
+      continue;
+    }
+    profileNamed = true;
+    if (LoadProfile(parameter, FModel, FEngine, FChoices, *FStore, FErrorSink)) return true;
+  }
+  // Profiles that were named and did not load are not replaced by another
+  // configuration: the run fails instead of emulating something else.
+  if (profileNamed) {
+    FErrorSink.ShowError("Cannot start simulation because no profile could be loaded");
+    return false;
+  }
+  LoadProfile("", FModel, FEngine, FChoices, *FStore, FErrorSink);
+  return true;
+}
+
+void TRunner::ApplyAll() { ApplyModelSettings(FEngine, TSettingsPart::spAll, FModel, FErrorSink); }
+
+bool TRunner::StartSimulation() {
+  if (FModel.CardIndex < 0 || static_cast<uint32_t>(FModel.CardIndex) >= FAdapters.AdapterCount) {
+    FErrorSink.ShowError("Cannot start simulation because no adapter is selected");
+    return false;
+  }
+  TSimulationRequest request;
+  request.AdapterIndex = FModel.CardIndex;
+  request.Capture = FModel.CaptureValues();
+  request.Bridge = FPersistent.Bridge;
+  try {
+    FSimulation->Start(FAdapters, request, [this] { ApplyAll(); });
+  } catch (const std::exception& error) {
+    FErrorSink.ShowError(error.what());
+    return false;
+  }
+  if (!WaitForInterception()) return false;
+  FSamples = 0;
+  PrintCounters(FEngine.Counters(), FEngine.TickBytes.In.exchange(0), FEngine.TickBytes.Out.exchange(0));
+  return true;
+}
+
+bool TRunner::WaitForInterception() {
+  const TAdapterHandle adapter = FAdapters.AdapterHandle[static_cast<size_t>(FModel.CardIndex)];
+  const auto deadline = std::chrono::steady_clock::now() + kInterceptionTimeout;
+  while (!FDriver.WaitIntercepted(adapter, std::chrono::milliseconds(50))) {
+    // A thread that failed to set up is waiting for its report to be shown.
+    FErrors.ServePending();
+    if (std::chrono::steady_clock::now() >= deadline) {
+      FErrorSink.ShowError("Cannot start simulation because the adapter could not be intercepted");
+      return false;
+    }
+  }
+  return true;
+}
+
+void TRunner::Tick() {
+  if (FFinished) return;
+  const uint32_t in = FEngine.TickBytes.In.exchange(0);
+  const uint32_t out = FEngine.TickBytes.Out.exchange(0);
+  ++FSamples;
+  PrintCounters(FEngine.Counters(), in, out);
+  // A limit already passed (set later by a second launch) stops at once
+  // rather than never.
+  const int32_t limit = FEngine.RunTimeLimit;
+  if (limit != 0 && FSamples >= limit) Finish();
+}
+
+void TRunner::Finish() {
+  if (FFinished) return;
+  FFinished = true;
+  FTick.stop();
+  FSimulation->Stop();
+  // The final counters, with the bytes of the last part-second.
+  PrintCounters(FEngine.Counters(), FEngine.TickBytes.In.exchange(0), FEngine.TickBytes.Out.exchange(0));
+  if (FOptions.ServeInstances) {
+    SaveSettings(*FStore, FPersistent);
+    SaveProfile("", FModel, FEngine, *FStore, FErrorSink);
+  }
+  QCoreApplication::exit(0);
+}
+
+void TRunner::PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut) {
+  if (FOptions.StatsJson) {
+    PrintLine(stdout, CountersJson(counters, tickIn, tickOut));
+    return;
+  }
+  std::string block;
+  for (const auto& [name, value] : StatisticsRows(counters)) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%-24s%s\n", name.c_str(), value.c_str());
+    block += line;
+  }
+  PrintLine(stdout, block);
+}
+
+void TRunner::HandleInstanceRequest(const TInstanceRequest& request) {
+  switch (request.Code) {
+    case kInstanceCommandLine:
+      HandleForwardedCommandLine(request.CommandLine);
+      break;
+    case kInstanceActivate:
+      // There is no window to bring to the front; say that one runs.
+      PrintLine(stderr, "Ovelda Tarnwick is already running");
+      break;
+    case kInstanceQuit:
+      Finish();
+      break;
+    default:
+      break;
+  }
+}
+
+void TRunner::HandleForwardedCommandLine(const QString& text) {
+  std::vector<std::string> words = SplitCommandLine(text.toStdString());
+  if (!words.empty()) words.erase(words.begin());  // the sender's program path
+  for (const std::string& word : words) {
+    int32_t seconds = 0;
+    if (IsRuntimeSwitch(word, seconds)) {
+      FEngine.RunTimeLimit = seconds;
+      continue;
+    }
+    // Reloads the settings of the running simulation; never starts or
+    // stops one.
+    LoadProfile(word, FModel, FEngine, FChoices, *FStore, FErrorSink);
+    ApplyAll();
+  }
+}

@@ -1,0 +1,84 @@
+#pragma once
+// A run of the emulator without a window: it loads the settings as a start
+// of the program does (the persistent settings, then the first profile of
+// the command line that loads, else the last configuration), starts the
+// simulation on the chosen adapter, reports the counters once a second, and
+// stops cleanly at the run-time limit, on SIGINT or SIGTERM, or when a
+// second launch asks it to quit.
+
+#include <QObject>
+#include <QSettings>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/InstanceProtocol.h"
+#include "app/InterceptionWatch.h"
+#include "app/SignalWatch.h"
+#include "config/PersistentSettings.h"
+#include "config/ProfileReader.h"
+#include "config/SettingsModel.h"
+#include "engine/Engine.h"
+#include "engine/ErrorChannel.h"
+#include "engine/Simulation.h"
+#include "platform/MonotonicClock.h"
+#include "platform/TimerFd.h"
+
+// Messages of the run: one line each on standard error.
+class TStandardErrorSink : public IErrorSink {
+ public:
+  void ShowError(const std::string& message) override;
+};
+
+struct TRunOptions {
+  // One JSON object per line on standard output instead of the rows.
+  bool StatsJson = false;
+  // The first instance of the program: listens for second launches and
+  // saves the settings and the last configuration when it closes. A
+  // headless run does neither.
+  bool ServeInstances = false;
+  // Profile paths and switches, in order.
+  std::vector<std::string> Parameters;
+};
+
+class TRunner : public QObject {
+  Q_OBJECT
+ public:
+  TRunner(IPacketDriver& driver, TRunOptions options);
+  ~TRunner() override;
+
+  // Runs until the stop; the process's exit status.
+  int Run();
+
+ private:
+  bool Prepare();
+  bool LoadFromCommandLine();
+  bool StartSimulation();
+  bool WaitForInterception();
+  void Tick();
+  void Finish();
+  void HandleInstanceRequest(const TInstanceRequest& request);
+  void HandleForwardedCommandLine(const QString& text);
+  void PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut);
+  void ApplyAll();
+
+  TRunOptions FOptions;
+  TMonotonicClock FClock;
+  TInterceptionWatch FDriver;
+  TEngine FEngine;
+  TStandardErrorSink FErrorSink;
+  TErrorChannel FErrors{FErrorSink};
+  TTimerFdFactory FTimers;
+  std::unique_ptr<TSimulation> FSimulation;
+  std::unique_ptr<QSettings> FStore;
+  TPersistentSettings FPersistent;
+  TSettingsModel FModel;
+  TTcpAdapterList FAdapters;
+  TAdapterChoices FChoices;
+  std::unique_ptr<TInstanceServer> FServer;
+  std::unique_ptr<TSignalWatch> FSignals;
+  QTimer FTick;
+  int32_t FSamples = 0;
+  bool FFinished = false;
+};
