@@ -1,0 +1,283 @@
+#include "ui/graph/HistogramRenderer.h"
+
+#include <QFontMetrics>
+#include <QLinearGradient>
+#include <QPainter>
+#include <algorithm>
+
+#include "ui/graph/AxisValues.h"
+#include "ui/graph/DottedLines.h"
+#include "ui/graph/GraphScale.h"
+#include "ui/graph/OffsetText.h"
+#include "ui/graph/ScreenScale.h"
+
+using TSeries = TSampleHistory::TSeries;
+
+// What every pass of one paint shares: where it draws and on which scale.
+struct THistogramRenderer::TPass {
+  TPlotRect R;
+  int H = 0;     // R's height
+  int Step = 1;  // pixels per sample
+  bool Log = false;
+  TLinearScale Linear;
+  TLogScale Logarithmic;
+
+  int Row(uint64_t axisValue) const {
+    const int b = Log ? Logarithmic.BarHeight(axisValue) : Linear.BarHeight(axisValue, H);
+    return R.Bottom - b - 1;
+  }
+};
+
+std::pair<TAverageText, TAverageText> AverageTexts(const THistogramLook& look, const TSampleHistory& history) {
+  const auto text = [&](const QString& label, TSeries series, const QColor& color) {
+    const uint64_t mean = history.Mean(series, look.MaxMeanSamples);
+    return TAverageText{label + QStringLiteral(": ") + look.Labels.Format(mean),
+                        look.MonochromeLabels ? look.TextColor : color};
+  };
+  return {text(look.LabelIn, TSeries::In, look.ColorIn), text(look.LabelOut, TSeries::Out, look.ColorOut)};
+}
+
+namespace {
+
+QColor SeriesColor(const THistogramLook& look, TSeries series) {
+  switch (series) {
+    case TSeries::In: return look.ColorIn;
+    case TSeries::Out: return look.ColorOut;
+    case TSeries::Both: break;
+  }
+  return look.ColorBoth;
+}
+
+}  // namespace
+
+void EnsureImageSize(QImage& image, QSize size) {
+  if (image.size() != size) image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+}
+
+int THistogramRenderer::StripHeight(const THistogramLook& look, int controlHeight) {
+  if (look.LineType == TLineType::ltNumeric) return controlHeight;
+  if (!look.EnableAverages || look.Overlaid) return 0;
+  const int lines = look.TwoRowAverages ? 2 : 1;
+  return QFontMetrics(look.Font).height() * lines + ScaleToScreen(5);
+}
+
+void THistogramRenderer::Render(const THistogramLook& look, const TSampleHistory& history,
+                                const THistogramMetrics& metrics, QSize control) {
+  const int stripHeight = std::min(StripHeight(look, control.height()), control.height());
+  const int graphHeight = control.height() - stripHeight;
+  EnsureImageSize(FGraph, QSize(control.width(), graphHeight));
+  // The strip covers the graph's last row; averages alone fill the control.
+  EnsureImageSize(FStrip, QSize(control.width(), stripHeight == 0 ? 0 : std::min(stripHeight + 1, control.height())));
+
+  TPlotLayout layout;
+  layout.Width = control.width();
+  layout.Height = graphHeight;
+  layout.LabelWidth = metrics.LabelWidth;
+  layout.TextHeight = metrics.TextHeight;
+  layout.EnableGrid = look.EnableGrid;
+  layout.LeftToRight = look.LeftToRight;
+  layout.FramedGraph = look.FramedGraph;
+
+  if (!FGraph.isNull()) {
+    PaintBackground(look, layout);
+    if (look.LineType != TLineType::ltNumeric) {
+      TPass pass;
+      pass.R = layout.PlotRect();
+      pass.H = pass.R.Height();
+      pass.Step = look.LineType == TLineType::ltPolyLine ? look.LineStep : 1;
+      pass.Log = look.Logarithmic;
+      const int visible = layout.VisibleCount(pass.Step);
+      const uint64_t top = look.MaxValue != 0 ? look.MaxValue
+                                               : history.Largest(look.HistoryOffset, look.HistoryOffset + visible,
+                                                                 look.Smooth);
+      const int spacing = GridSpacing(metrics.TextHeight);
+      pass.Linear = TLinearScale::Compute(top, pass.H, spacing, look.EnableGrid);
+      pass.Logarithmic = TLogScale::Compute(top, pass.H, spacing, look.EnableGrid);
+
+      if (pass.H > 0 && pass.R.Right - pass.R.Left > 1) {
+        PaintSeries(look, history, pass);
+        if (look.EnableGrid) PaintGrid(look, layout, pass, metrics);
+      }
+      if (look.EnableDrawOffset && look.HistoryOffset != 0) PaintOffset(look, metrics.GraphFont);
+      if (look.EnableAverages && look.Overlaid) PaintAveragesBox(look, history, pass.R);
+      if (look.UseAlpha) {
+        for (int y = 0; y < FGraph.height(); ++y) {
+          auto* row = reinterpret_cast<QRgb*>(FGraph.scanLine(y));
+          for (int x = 0; x < FGraph.width(); ++x) row[x] |= 0xFF000000u;
+        }
+      }
+    }
+  }
+  if (!FStrip.isNull()) PaintStrip(look, history);
+}
+
+void THistogramRenderer::PaintBackground(const THistogramLook& look, const TPlotLayout& layout) {
+  QPainter painter(&FGraph);
+  const QRect all = FGraph.rect();
+  if (!look.BackImage.isNull()) {
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(all, look.BackImage);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  } else if (look.EnableGradient) {
+    QLinearGradient gradient(0, 0, 0, all.height());
+    gradient.setColorAt(0, look.GradColor);
+    gradient.setColorAt(1, look.BackColor);
+    painter.fillRect(all, gradient);
+  } else {
+    painter.fillRect(all, look.BackColor);
+  }
+  if (look.FramedGraph) {
+    const int labels = layout.LabelColumnWidth();
+    const QRect framed = look.LeftToRight ? QRect(0, 0, all.width() - labels, all.height())
+                                          : QRect(labels, 0, all.width() - labels, all.height());
+    painter.setPen(look.FrameColor);
+    painter.drawRect(framed.adjusted(0, 0, -1, -1));
+  }
+}
+
+void THistogramRenderer::PaintSeries(const THistogramLook& look, const TSampleHistory& history, const TPass& pass) {
+  const TPlotRect& r = pass.R;
+  const bool bars = look.LineType == TLineType::ltBars;
+  const uint64_t base = look.Labels.UnitBase;
+  const int direction = look.LeftToRight ? 1 : -1;
+  const int startX = look.LeftToRight ? r.Left + 1 : r.Right - 1;
+  // True once x lies on or beyond the edge at the old end of the plot.
+  const auto atEdge = [&](int x) { return look.LeftToRight ? x >= r.Right : x <= r.Left; };
+  const int width = std::max(look.LineWidth, 1);
+
+  QPainter painter(&FGraph);
+  painter.setClipRect(QRect(QPoint(r.Left + 1, r.Top - 1), QPoint(r.Right - 1, r.Bottom - 1)));
+
+  for (TSeries series : {TSeries::In, TSeries::Out, TSeries::Both}) {
+    if (series == TSeries::Both && !bars) break;
+    const QColor color = SeriesColor(look, series);
+    const auto row = [&](int position) {
+      return pass.Row(ToAxisValue(history.Value(series, position, look.Smooth), base));
+    };
+    if (bars) {
+      for (int x = startX, p = look.HistoryOffset; p <= TSampleHistory::kOldest && !atEdge(x); x += direction, ++p) {
+        const int top = row(p) + 1;
+        if (top < r.Bottom) painter.fillRect(x - (width - 1) / 2, top, width, r.Bottom - top, color);
+      }
+      continue;
+    }
+    FPoints.clear();
+    int x = startX;
+    for (int p = look.HistoryOffset; p <= TSampleHistory::kOldest; ++p, x += direction * pass.Step) {
+      if (atEdge(x)) {
+        // The last segment ends on the edge itself, heading for this value.
+        FPoints.append(QPoint(look.LeftToRight ? r.Right : r.Left, row(p)));
+        break;
+      }
+      FPoints.append(QPoint(x, row(p)));
+    }
+    painter.setPen(QPen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    if (FPoints.size() == 1) painter.drawPoint(FPoints.front());
+    painter.drawPolyline(FPoints);
+  }
+}
+
+void THistogramRenderer::PaintGrid(const THistogramLook& look, const TPlotLayout& layout, const TPass& pass,
+                                   const THistogramMetrics& metrics) {
+  const int w = FGraph.width();
+  const int labels = metrics.LabelWidth;
+  const int lineFrom = look.LeftToRight ? 0 : labels;
+  const int lineTo = look.LeftToRight ? w - labels : w;
+  const int labelX = look.LeftToRight ? w - labels + ScaleToScreen(5) : ScaleToScreen(5);
+  const QRgb tick = qPremultiply(look.TickColor.rgba());
+  const uint64_t base = look.Labels.UnitBase;
+
+  QPainter painter(&FGraph);
+  painter.setFont(metrics.GraphFont);
+  painter.setPen(look.TextColor);
+  const auto line = [&](int y, uint64_t gridValue) {
+    DrawDottedHorizontal(FGraph, lineFrom, lineTo - 1, y, tick);
+    const QRect labelBox(labelX, y - metrics.TextHeight, w, 2 * metrics.TextHeight);
+    painter.drawText(labelBox, Qt::AlignLeft | Qt::AlignVCenter, look.Labels.Format(GridLabelValue(gridValue, base)));
+  };
+
+  if (pass.Log) {
+    for (int i = 1; i <= pass.Logarithmic.GridLines; ++i) line(pass.R.Bottom - i * pass.Logarithmic.Spacing,
+                                                               pass.Logarithmic.GridValue(i));
+  } else {
+    for (int i = 1; i <= pass.Linear.GridLines; ++i) line(pass.Linear.GridRow(i, pass.R.Top, pass.H),
+                                                          pass.Linear.Step * static_cast<uint64_t>(i));
+  }
+
+  const int period = look.VertTickPeriod;
+  if (period > 0) {
+    if (look.LeftToRight) {
+      for (int x = period; x < w - layout.LabelColumnWidth(); x += period) DrawDottedVertical(FGraph, x, 0, FGraph.height() - 1, tick);
+    } else {
+      for (int x = w - period; x > layout.LabelColumnWidth(); x -= period) DrawDottedVertical(FGraph, x, 0, FGraph.height() - 1, tick);
+    }
+  }
+}
+
+void THistogramRenderer::PaintOffset(const THistogramLook& look, const QFont& font) {
+  QPainter painter(&FGraph);
+  painter.setFont(font);
+  const QString text = OffsetText(look.HistoryOffset, look.MinLabel, look.SecLabel);
+  const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+  const QRect box = painter.boundingRect(FGraph.rect(), flags, text);
+  painter.fillRect(box, look.BackColor);
+  painter.setPen(look.TextColor);
+  painter.drawText(FGraph.rect(), flags, text);
+}
+
+void THistogramRenderer::PaintAveragesBox(const THistogramLook& look, const TSampleHistory& history,
+                                          const TPlotRect& r) {
+  QFont font = look.Font;
+  if (font.pointSizeF() > 1) font.setPointSizeF(font.pointSizeF() - 1);
+  const QFontMetrics metrics(font);
+  const auto [in, out] = AverageTexts(look, history);
+  const int lineHeight = metrics.height();
+  const int textWidth = std::max(metrics.horizontalAdvance(in.Text), metrics.horizontalAdvance(out.Text));
+  const QSize size(textWidth + ScaleToScreen(6), 2 * lineHeight + ScaleToScreen(2));
+  const int inset = ScaleToScreen(2);
+  const QPoint topLeft = look.LeftToRight ? QPoint(r.Right - 1 - inset - size.width(), r.Top + inset)
+                                          : QPoint(r.Left + 1 + inset, r.Top + inset);
+  const QRect box(topLeft, size);
+
+  QPainter painter(&FGraph);
+  painter.fillRect(box, look.BackColor);
+  painter.setPen(look.FrameColor);
+  painter.drawRect(box.adjusted(0, 0, -1, -1));
+  painter.setFont(font);
+  const int textLeft = box.left() + ScaleToScreen(3);
+  const int textTop = box.top() + ScaleToScreen(1);
+  painter.setPen(in.Color);
+  painter.drawText(QRect(textLeft, textTop, textWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, in.Text);
+  painter.setPen(out.Color);
+  painter.drawText(QRect(textLeft, textTop + lineHeight, textWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                   out.Text);
+}
+
+void THistogramRenderer::PaintStrip(const THistogramLook& look, const TSampleHistory& history) {
+  QPainter painter(&FStrip);
+  painter.fillRect(FStrip.rect(), look.BackColor);
+  const int inset = ScaleToScreen(2);
+  const QRect framed = FStrip.rect().adjusted(inset, inset, -inset, -inset);
+  painter.setPen(look.FrameColor);
+  painter.drawRect(framed.adjusted(0, 0, -1, -1));
+
+  const auto [in, out] = AverageTexts(look, history);
+  painter.setFont(look.Font);
+  const QRect inner = framed.adjusted(1, 1, -1, -1);
+  if (look.TwoRowAverages) {
+    const int half = inner.height() / 2;
+    const QRect upper(inner.left() + inset, inner.top(), inner.width() - inset, half);
+    const QRect lower(inner.left() + inset, inner.top() + half, inner.width() - inset, inner.height() - half);
+    painter.setPen(in.Color);
+    painter.drawText(upper, Qt::AlignLeft | Qt::AlignVCenter, in.Text);
+    painter.setPen(out.Color);
+    painter.drawText(lower, Qt::AlignLeft | Qt::AlignVCenter, out.Text);
+    return;
+  }
+  const int half = inner.width() / 2;
+  painter.setPen(in.Color);
+  painter.drawText(QRect(inner.left(), inner.top(), half, inner.height()), Qt::AlignCenter, in.Text);
+  painter.setPen(out.Color);
+  painter.drawText(QRect(inner.left() + half, inner.top(), inner.width() - half, inner.height()), Qt::AlignCenter,
+                   out.Text);
+}
