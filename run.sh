@@ -5,5 +5,11 @@ cd "$(dirname "$0")"
 source scripts/packages.sh
 ot_ensure_packages "${OT_BUILD_PACKAGES[@]}"
 ot_configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)" --target ovelda-tarnwick-demo
-exec build/app/ovelda-tarnwick-demo "$@"
+cmake --build build -j "$(nproc)" --target ovelda-tarnwick
+if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  # No display and nothing asked for: a short demonstration on in-process lab
+  # adapters with steady traffic, under a lossy 3G preset.
+  echo "No display: a 5-second headless run on the lab adapter \"lab0\" with the preset \"3G, lossy conditions\"." >&2
+  exec build/app/ovelda-tarnwick --headless --driver lab --preset "3G, lossy conditions" /runtime:5
+fi
+exec build/app/ovelda-tarnwick "$@"

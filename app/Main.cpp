@@ -55,7 +55,7 @@ int Emulate(const TProgramOptions& options, bool serveInstances) {
   TMonotonicClock clock;
   auto session = OpenDriver(options.Driver, clock);
   if (!session) return 1;
-  TRunner runner(*session->Driver, TRunOptions{options.StatsJson, serveInstances, options.Parameters});
+  TRunner runner(*session->Driver, TRunOptions{options.StatsJson, serveInstances, options.Preset, options.Parameters});
   return runner.Run();
 }
 

@@ -1,5 +1,7 @@
 #include "app/ProgramOptions.h"
 
+#include "config/Presets.h"
+
 TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
   TProgramOptions o;
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -20,9 +22,14 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
       o.Driver = arguments[++i];
     } else if (a.rfind("--driver=", 0) == 0) {
       o.Driver = a.substr(9);
+    } else if (a == "--preset" && i + 1 < arguments.size()) {
+      o.Preset = arguments[++i];
     } else {
       o.Error = "Unknown option: " + a;
     }
+  }
+  if (o.Error.empty() && !o.Preset.empty() && !FindPreset(o.Preset)) {
+    o.Error = "Unknown preset \"" + o.Preset + "\"";
   }
   if (o.Error.empty() && o.Driver != "lab" && o.Driver != "linux") {
     o.Error = "Unknown driver \"" + o.Driver + "\" (use lab or linux)";
@@ -33,7 +40,7 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
 std::string UsageText(const std::string& program) {
   return "Usage: " + program +
          " [--driver lab|linux] [/runtime:N] [/quit] [profile.xml ...]\n"
-         "       " + program + " --headless [--driver lab|linux] [--stats-json] [/runtime:N] [profile.xml ...]\n"
+         "       " + program + " --headless [--driver lab|linux] [--stats-json] [--preset NAME] [/runtime:N] [profile.xml ...]\n"
          "       " + program + " --list-adapters [--driver lab|linux]\n"
          "\n"
          "Ovelda Tarnwick: a network conditions emulator.\n"
@@ -43,6 +50,7 @@ std::string UsageText(const std::string& program) {
          "  --stats-json     with --headless: one JSON object of counters per line on standard output\n"
          "  --driver NAME    linux (default): the machine's adapters; lab: in-process adapters with traffic\n"
          "  --list-adapters  print each adapter's list position and text, tab-separated\n"
+         "  --preset NAME    apply a built-in preset (\"3G, good signal\" ... \"WiFi, lossy conditions\")\n"
          "  /runtime:N       stop after N seconds\n"
          "  /quit            close the running instance\n"
          "  --help, --version\n";

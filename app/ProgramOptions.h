@@ -13,6 +13,7 @@ struct TProgramOptions {
   bool Help = false;
   bool Version = false;
   std::string Driver = "linux";
+  std::string Preset;  // a built-in preset applied over the loaded settings
   std::vector<std::string> Parameters;
   std::string Error;  // not empty when the options cannot be used
 };

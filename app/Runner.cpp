@@ -7,6 +7,7 @@
 #include "app/Statistics.h"
 #include "config/CommandLine.h"
 #include "config/ModelApply.h"
+#include "config/Presets.h"
 #include "config/Profiles.h"
 #include "engine/Random.h"
 #include "platform/linux/AdapterConfig.h"
@@ -41,7 +42,9 @@ TRunner::~TRunner() {
 }
 
 int TRunner::Run() {
-  if (!Prepare() || !LoadFromCommandLine() || !StartSimulation()) {
+  if (!Prepare() || !LoadFromCommandLine()) return 1;
+  if (const TPresetItem* preset = FindPreset(FOptions.Preset)) ApplyPreset(FModel, *preset);
+  if (!StartSimulation()) {
     FSimulation->Stop();
     return 1;
   }
@@ -77,13 +80,16 @@ bool TRunner::Prepare() {
 }
 
 bool TRunner::LoadFromCommandLine() {
-  bool profileNamed = false;
+  // The run-time switch counts wherever it stands: one behind the profile
+  // that loads would otherwise be skipped with the rest of the command line,
+  // and the run would never end.
   for (const std::string& parameter : FOptions.Parameters) {
     int32_t seconds = 0;
-    if (IsRuntimeSwitch(parameter, seconds)) {
-      FEngine.RunTimeLimit = seconds;
-      continue;
-    }
+    if (IsRuntimeSwitch(parameter, seconds)) FEngine.RunTimeLimit = seconds;
+  }
+  bool profileNamed = false;
+  for (const std::string& parameter : FOptions.Parameters) {
+    if (IsRuntimeSwitch(parameter)) continue;
     profileNamed = true;
     if (LoadProfile(parameter, FModel, FEngine, FChoices, *FStore, FErrorSink)) return true;
   }

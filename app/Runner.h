@@ -38,6 +38,8 @@ struct TRunOptions {
   // saves the settings and the last configuration when it closes. A
   // headless run does neither.
   bool ServeInstances = false;
+  // A built-in preset put over the loaded settings; empty for none.
+  std::string Preset;
   // Profile paths and switches, in order.
   std::vector<std::string> Parameters;
 };
