@@ -171,7 +171,7 @@ void THistogramRenderer::PaintSeries(const THistogramLook& look, const TSampleHi
       }
       FPoints.append(QPoint(x, row(p)));
     }
-    painter.setPen(QPen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    painter.setPen(QPen(color, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     if (FPoints.size() == 1) painter.drawPoint(FPoints.front());
     painter.drawPolyline(FPoints);
   }

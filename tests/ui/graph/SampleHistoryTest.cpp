@@ -57,7 +57,7 @@ TEST(SampleHistory, LargestOverAWindowOfBothDirections) {
   history.Add(5, 5);    // position 0
   EXPECT_EQ(history.Largest(0, 1, false), 70u);
   EXPECT_EQ(history.Largest(0, 3, false), 900u);
-  EXPECT_EQ(history.Largest(1, 2, true), 60u);         // (70 + 50) div 2
+  EXPECT_EQ(history.Largest(0, 1, true), 60u);         // (70 + 50) div 2
   EXPECT_EQ(history.Largest(2, 100000, false), 900u);  // the end is limited to the oldest
 }
 
