@@ -139,28 +139,23 @@ void THistogramRenderer::PaintSeries(const THistogramLook& look, const TSampleHi
   const TPlotRect& r = pass.R;
   const bool bars = look.LineType == TLineType::ltBars;
   const uint64_t base = look.Labels.UnitBase;
+  // Bars and polylines start at the newest edge and go back one step at a time.
   const int direction = look.LeftToRight ? 1 : -1;
   const int startX = look.LeftToRight ? r.Left + 1 : r.Right - 1;
   // True once x lies on or beyond the edge at the old end of the plot.
   const auto atEdge = [&](int x) { return look.LeftToRight ? x >= r.Right : x <= r.Left; };
   const int width = std::max(look.LineWidth, 1);
 
+  if (bars) {
+    PaintBars(look, history, pass, startX, direction);
+    return;
+  }
   QPainter painter(&FGraph);
   painter.setClipRect(QRect(QPoint(r.Left + 1, r.Top - 1), QPoint(r.Right - 1, r.Bottom - 1)));
-
-  for (TSeries series : {TSeries::In, TSeries::Out, TSeries::Both}) {
-    if (series == TSeries::Both && !bars) break;
-    const QColor color = SeriesColor(look, series);
+  for (TSeries series : {TSeries::In, TSeries::Out}) {
     const auto row = [&](int position) {
       return pass.Row(ToAxisValue(history.Value(series, position, look.Smooth), base));
     };
-    if (bars) {
-      for (int x = startX, p = look.HistoryOffset; p <= TSampleHistory::kOldest && !atEdge(x); x += direction, ++p) {
-        const int top = row(p) + 1;
-        if (top < r.Bottom) painter.fillRect(x - (width - 1) / 2, top, width, r.Bottom - top, color);
-      }
-      continue;
-    }
     FPoints.clear();
     int x = startX;
     for (int p = look.HistoryOffset; p <= TSampleHistory::kOldest; ++p, x += direction * pass.Step) {
@@ -171,9 +166,47 @@ void THistogramRenderer::PaintSeries(const THistogramLook& look, const TSampleHi
       }
       FPoints.append(QPoint(x, row(p)));
     }
-    painter.setPen(QPen(color, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setPen(QPen(SeriesColor(look, series), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     if (FPoints.size() == 1) painter.drawPoint(FPoints.front());
     painter.drawPolyline(FPoints);
+  }
+}
+
+void THistogramRenderer::PaintBars(const THistogramLook& look, const TSampleHistory& history, const TPass& pass,
+                                   int startX, int direction) {
+  const TPlotRect& r = pass.R;
+  const uint64_t base = look.Labels.UnitBase;
+  const int width = std::max(look.LineWidth, 1);
+  const int clipLeft = std::max(r.Left + 1, 0);
+  const int clipRight = std::min(r.Right - 1, FGraph.width() - 1);
+  const int bottom = std::min(r.Bottom - 1, FGraph.height() - 1);
+  const QRgb colors[] = {qPremultiply(look.ColorIn.rgba()), qPremultiply(look.ColorOut.rgba()),
+                         qPremultiply(look.ColorBoth.rgba())};
+  const TSeries passes[] = {TSeries::In, TSeries::Out, TSeries::Both};
+  uchar* const bits = FGraph.bits();
+  const qsizetype stride = FGraph.bytesPerLine();
+
+  const auto fill = [&](int from, int to, int top, int end, QRgb color) {
+    for (int y = top; y < end; ++y) {
+      auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+      for (int column = from; column <= to; ++column) row[column] = color;
+    }
+  };
+  // The passes in, out, both drawn one over the other leave, from the
+  // bottom: the "both" height, the outgoing bar above it, the incoming bar
+  // above that. Each pixel is written once, in the colour of the last pass
+  // that covers it.
+  for (int x = startX, p = look.HistoryOffset; p <= TSampleHistory::kOldest; x += direction, ++p) {
+    if (look.LeftToRight ? x >= r.Right : x <= r.Left) break;
+    int tops[3];
+    for (int i = 0; i < 3; ++i)
+      tops[i] = std::max(pass.Row(ToAxisValue(history.Value(passes[i], p, look.Smooth), base)) + 1, 0);
+    const int from = std::max(x - (width - 1) / 2, clipLeft);
+    const int to = std::min(x - (width - 1) / 2 + width - 1, clipRight);
+    const int end = bottom + 1;
+    fill(from, to, tops[2], end, colors[2]);
+    fill(from, to, tops[1], std::min(tops[2], end), colors[1]);
+    fill(from, to, tops[0], std::min({tops[1], tops[2], end}), colors[0]);
   }
 }
 

@@ -40,6 +40,8 @@ class THistogramRenderer {
 
   void PaintBackground(const THistogramLook& look, const TPlotLayout& layout);
   void PaintSeries(const THistogramLook& look, const TSampleHistory& history, const TPass& pass);
+  void PaintBars(const THistogramLook& look, const TSampleHistory& history, const TPass& pass, int startX,
+                 int direction);
   void PaintGrid(const THistogramLook& look, const TPlotLayout& layout, const TPass& pass,
                  const THistogramMetrics& metrics);
   void PaintOffset(const THistogramLook& look, const QFont& font);
