@@ -235,7 +235,7 @@ TEST_F(HistogramTest, Screenshots) {
   Graph.SetMeasurementUnit(TMeasurementUnit::muBits);
   for (int i = 0; i < 900; ++i) {
     const uint64_t in = 40000 + static_cast<uint64_t>(30000 * (1 + ((i / 40) % 3))) + (i * 7919) % 9000;
-    const uint64_t out = 15000 + (i * 104729) % 50000;
+    const uint64_t out = 15000 + (i * 104729) % 50000 + ((i / 150) % 2) * 90000;  // at times above incoming
     Graph.AddSample(in, out);
   }
   const auto shot = [&](const QString& name) {
