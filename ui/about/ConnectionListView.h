@@ -1,0 +1,60 @@
+#pragma once
+// lvConnections: the established connections in the main window's group
+// "Established Connections", refreshed from a connection source, with the
+// context menu pmConnections that cuts the selected or all connections.
+#include <QTreeWidget>
+
+#include "platform/linux/NetStat.h"
+
+class IConnectionSource;
+class QAction;
+class QMenu;
+
+class TConnectionListView : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  // Message shown, once per row, for a connection that cannot be cut.
+  static const char* const kIPv6NotTerminable;
+
+  explicit TConnectionListView(IConnectionSource& source, QWidget* parent = nullptr);
+  ~TConnectionListView() override;
+
+  // Whether "Display Connections" is ticked. Refreshes happen and the
+  // terminate commands are enabled only while it is; the list is emptied.
+  void SetDisplayConnections(bool ticked);
+  bool DisplayConnections() const { return FDisplayConnections; }
+
+  // Reads the connections again and brings the rows up to date: rows of
+  // connections that still exist keep their place and selection, new ones
+  // are added at the end, the others removed. Nothing happens unless
+  // "Display Connections" is ticked.
+  void RefreshConnections();
+  // Removes every row (when a simulation stops).
+  void ClearConnections();
+  // Cuts the connections of the selected rows, or of all rows, last row
+  // first. IPv6 rows show kIPv6NotTerminable and are passed over; the first
+  // failure shows the system's error and ends the command. The rows stay
+  // until the next refresh.
+  void TerminateConnections(bool selectedOnly);
+
+  // The copy of the connection a row shows.
+  const TNetStatEntry& RowEntry(int row) const;
+
+  QAction* ActionTerminateConnection() const { return FActionTerminateConnection; }
+  QAction* ActionTerminateAll() const { return FActionTerminateAll; }
+  QMenu* ConnectionsMenu() const { return FConnectionsMenu; }
+
+ private:
+  void SetUpColumns();
+  void SetUpMenu();
+  void UpdateActions();
+  std::vector<TNetStatEntry> EntriesToTerminate(bool selectedOnly) const;
+  void ShowRow(int row, bool append, const TNetStatEntry& entry);
+
+  IConnectionSource& FSource;
+  bool FDisplayConnections = false;
+  QAction* FActionTerminateConnection = nullptr;
+  QAction* FActionTerminateAll = nullptr;
+  QMenu* FConnectionsMenu = nullptr;
+};
