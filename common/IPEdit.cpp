@@ -352,8 +352,9 @@ TIPv6Edit::TIPv6Edit(QWidget* parent) : TIPEdit(parent), FEdit(new TIPv6LineEdit
   layout->addWidget(FEdit);
   setFocusProxy(FEdit);
   connect(FEdit, &QLineEdit::textChanged, this, &TIPEdit::OnChange);
-  // Wide enough for a typical address; the full 39 characters scroll.
-  FEdit->setMinimumWidth(FEdit->fontMetrics().horizontalAdvance(QStringLiteral("ffff:ffff:ffff::ffff:ffff")) + 12);
+  // Wide enough for the longest address, so that none has to scroll.
+  FEdit->setMinimumWidth(
+      FEdit->fontMetrics().horizontalAdvance(QStringLiteral("dddd:dddd:dddd:dddd:dddd:dddd:dddd:dddd")) + 16);
 }
 
 void TIPv6Edit::SetEditAddr(const TIPAddr& address) {

@@ -33,6 +33,7 @@ TAddIPForm::TAddIPForm(const TIPAddr& address, QWidget* parent) : QDialog(parent
   layout->addSpacing(8);
   layout->addWidget(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  setMinimumWidth(300);  // room for the caption
   FAddressEdit->setFocus();
 }
 

@@ -54,7 +54,9 @@ void TEditRuleForm::BuildControls() {
   FVlanIdEdit->setObjectName(QStringLiteral("VlanIdEdit"));
   FVlanIdEdit->setRange(0, 4095);
   FVlanIdEdit->setGroupSeparatorShown(false);
+  FVlanIdEdit->setMinimumWidth(FVlanIdEdit->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 40);
   auto* fields = new QFormLayout;
+  fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   fields->addRow(QStringLiteral("Protocol"), FProtocolList);
   fields->addRow(QStringLiteral("VLAN ID"), FVlanIdEdit);
   auto* generalLayout = new QVBoxLayout(general);

@@ -57,6 +57,7 @@ TLookupMacForm::TLookupMacForm(THWAddrLookup lookup, QWidget* parent)
   layout->addWidget(panel);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  setMinimumWidth(320);  // room for the caption
 }
 
 bool TLookupMacForm::event(QEvent* event) {
