@@ -1,0 +1,3 @@
+#include "config/windows/DialogRunner.h"
+
+int RunDialogModally(QDialog& dialog) { return dialog.exec(); }

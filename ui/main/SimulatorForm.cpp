@@ -1,0 +1,623 @@
+#include "ui/main/SimulatorForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QScreen>
+#include <QUrl>
+
+#include "common/MessageBoxes.h"
+#include "config/CommandLine.h"
+#include "config/ModelApply.h"
+#include "config/Presets.h"
+#include "config/Profiles.h"
+#include "config/windows/OptionsForm.h"
+#include "config/windows/PresetsForm.h"
+#include "config/windows/TransferRatesForm.h"
+#include "ui/main/BlockingTab.h"
+#include "ui/main/BridgingForm.h"
+#include "ui/main/CaptureTab.h"
+#include "ui/main/CorruptionTab.h"
+#include "ui/main/DuplicationTab.h"
+#include "ui/main/FileDialogs.h"
+#include "ui/main/Icons.h"
+#include "ui/main/LatencyTab.h"
+#include "ui/main/LossTab.h"
+#include "ui/main/ReorderingTab.h"
+#include "ui/main/StatisticsList.h"
+#include "ui/main/TabControls.h"
+#include "ui/main/TransferRateTab.h"
+
+namespace {
+
+const QString kWebSite = QStringLiteral("https://ovelda.example/tarnwick/");
+const QString kManualPage = QStringLiteral("https://ovelda.example/tarnwick/manual/");
+
+// The window's size when no placement was ever stored.
+constexpr int kDesignedWidth = 800;
+constexpr int kDesignedHeight = 720;
+
+// Enables the action again when the operation ends, whatever the outcome.
+class TActionBusy {
+ public:
+  TActionBusy(QAction* action, bool& busy) : FAction(action), FBusy(busy) {
+    FBusy = true;
+    FAction->setEnabled(false);
+  }
+  ~TActionBusy() { FBusy = false; }
+
+ private:
+  QAction* FAction;
+  bool& FBusy;
+};
+
+}  // namespace
+
+TSimulatorForm::TSimulatorForm(TSimulatorContext& context)
+    : QMainWindow(nullptr),
+      FContext(context),
+      FEngine(context.Engine),
+      FFileDialogs(context.FileDialogs ? *context.FileDialogs : QtFileDialogs()),
+      FErrorSink(this),
+      FErrors(FErrorSink),
+      FSimulation(context.Engine, context.Timers, FErrors) {
+  setObjectName(QStringLiteral("TSimulatorForm"));
+  setWindowTitle(QStringLiteral("Ovelda Tarnwick"));
+  setWindowIcon(ProgramIcon(iiStart));
+  setMinimumSize(Design120(kMinimumWidth120), Design120(kMinimumHeight120));
+  // Engine threads wait for their error box; it is shown on this thread.
+  FErrors.SetWakeOwner([this] {
+    QMetaObject::invokeMethod(this, [this] { FErrors.ServePending(); }, Qt::QueuedConnection);
+  });
+
+  Actions = CreateSimulatorActions(this);
+  Timer = new QTimer(this);
+  Timer->setObjectName(QStringLiteral("Timer"));
+  Timer->setInterval(1000);
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(4, 0, 4, 0);
+  layout->setSpacing(4);
+  layout->addWidget(BuildAdapterPanel());
+  layout->addWidget(BuildPageControl());
+  layout->addWidget(BuildFlowArea(), 1);
+  setCentralWidget(central);
+  BuildToolBar();
+  BuildMenus();
+  statusBar()->setObjectName(QStringLiteral("StatusBar"));
+  StatusPanels = std::make_unique<TStatusPanels>(statusBar());
+  ConnectActions();
+
+  FillAdapterList();
+  Model.SetDefaults(DefaultAdapterIndex());
+  ShowModel();
+  RefreshStatistics();
+  LoadPreferences();
+  ApplyDisplaySettings();
+  ShowRunningState();
+}
+
+TSimulatorForm::~TSimulatorForm() {
+  Timer->stop();
+  FSimulation.Stop();
+}
+
+// ---- building -------------------------------------------------------------
+
+void TSimulatorForm::BuildToolBar() {
+  ToolBar = addToolBar(tr("Toolbar"));
+  ToolBar->setObjectName(QStringLiteral("ToolBar"));
+  ToolBar->setMovable(false);
+  ToolBar->setFloatable(false);
+  ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  ToolBar->setIconSize(QSize(24, 24));
+  for (QAction* action : {Actions.ActionLoadProfile, Actions.ActionSaveProfile, Actions.ActionFilter,
+                          Actions.ActionOptions}) {
+    ToolBar->addAction(action);
+    if (QWidget* button = ToolBar->widgetForAction(action)) {
+      button->setMinimumSize(Design120(75), Design120(47));
+    }
+  }
+}
+
+void TSimulatorForm::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  file->addAction(Actions.ActionPresetParams);
+  file->addSeparator();
+  file->addActions({Actions.ActionLoadProfile, Actions.ActionSaveProfile});
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  view->addActions({Actions.ActionOptions, Actions.ActionShowConnections, Actions.acEffectView});
+  QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+  tools->addActions({Actions.ActionBridging, Actions.ActionFilter, Actions.ActionGroups});
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  help->addActions({Actions.ActionHelp, Actions.ActionWebSite, Actions.ActionCheckForUpdates});
+  help->addSeparator();
+  help->addAction(Actions.ActionAbout);
+
+  GraphPopupMenu = new QMenu(this);
+  GraphPopupMenu->setObjectName(QStringLiteral("GraphPopupMenu"));
+  GraphPopupMenu->addAction(Actions.ActionOptions);
+  GraphPopupMenu->addSeparator();
+  GraphPopupMenu->addActions({Actions.ActionGraphGoBack, Actions.ActionGraphGoForward});
+  GraphPopupMenu->addSeparator();
+  GraphPopupMenu->addAction(Actions.ActionGraphSave);
+  ChartGroupBox->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ChartGroupBox, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { GraphPopupMenu->popup(ChartGroupBox->mapToGlobal(at)); });
+  // The graph's two shortcuts work from anywhere in the window.
+  addActions({Actions.ActionGraphGoBack, Actions.ActionGraphGoForward, Actions.ActionHelp});
+
+  pmConnections = new QMenu(this);
+  pmConnections->setObjectName(QStringLiteral("pmConnections"));
+  pmConnections->addActions({Actions.ActionTerminateConnection, Actions.ActionTerminateAll});
+  lvConnections->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(lvConnections, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { pmConnections->popup(lvConnections->viewport()->mapToGlobal(at)); });
+}
+
+QWidget* TSimulatorForm::BuildAdapterPanel() {
+  AdapterPanel = new QWidget(this);
+  AdapterPanel->setObjectName(QStringLiteral("AdapterPanel"));
+  AdapterPanel->setFixedHeight(Design120(54));
+  InterfaceCombobox = new QComboBox(AdapterPanel);
+  InterfaceCombobox->setObjectName(QStringLiteral("InterfaceCombobox"));
+  InterfaceCombobox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  InterfaceCombobox->setMinimumContentsLength(30);
+  StartButton = new QToolButton(AdapterPanel);
+  StartButton->setObjectName(QStringLiteral("StartButton"));
+  StartButton->setDefaultAction(Actions.ActionStartStop);
+  StartButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  StartButton->setIconSize(QSize(16, 16));
+  StartButton->setMinimumWidth(Design120(100));
+  StartButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+
+  auto* layout = new QHBoxLayout(AdapterPanel);
+  layout->setContentsMargins(4, 6, 4, 6);
+  layout->addWidget(InterfaceCombobox, 1);
+  layout->addSpacing(8);
+  layout->addWidget(StartButton);
+  return AdapterPanel;
+}
+
+void TSimulatorForm::AddTab(TSettingsTab* tab, const QString& caption) {
+  PageControl->addTab(tab, caption);
+  connect(tab, &TSettingsTab::ApplyRequested, this, &TSimulatorForm::ApplySettings);
+}
+
+QWidget* TSimulatorForm::BuildPageControl() {
+  PageControl = new QTabWidget(this);
+  PageControl->setObjectName(QStringLiteral("PageControl"));
+  PageControl->setFixedHeight(Design120(251));
+  TransferRateTab = new TTransferRateTab(Model, PageControl);
+  LatencyTab = new TLatencyTab(Model, PageControl);
+  LossTab = new TLossTab(Model, PageControl);
+  DuplicationTab = new TDuplicationTab(Model, PageControl);
+  ReorderingTab = new TReorderingTab(Model, PageControl);
+  CorruptionTab = new TCorruptionTab(Model, PageControl);
+  CaptureTab = new TCaptureTab(Model, PageControl);
+  BlockingTab = new TBlockingTab(Model, PageControl);
+  AddTab(TransferRateTab, tr("Transfer Rate"));
+  AddTab(LatencyTab, tr("Latency"));
+  AddTab(LossTab, tr("Packet Loss"));
+  AddTab(DuplicationTab, tr("Duplication"));
+  AddTab(ReorderingTab, tr("Reordering"));
+  AddTab(CorruptionTab, tr("Corruption"));
+  AddTab(CaptureTab, tr("Capture"));
+  AddTab(BlockingTab, tr("Port Blocking"));
+  CaptureTab->AskCaptureFile = [this] { return FFileDialogs.CaptureFile(this); };
+  connect(TransferRateTab, &TTransferRateTab::EditRatesRequested, this, &TSimulatorForm::EditRatesButtonClick);
+  return PageControl;
+}
+
+QWidget* TSimulatorForm::BuildFlowArea() {
+  ChartSplitter = new QSplitter(Qt::Vertical, this);
+  ChartSplitter->setObjectName(QStringLiteral("ChartSplitter"));
+  ChartSplitter->setChildrenCollapsible(false);
+
+  ChartGroupBox = new QGroupBox(tr("Network Flow"), ChartSplitter);
+  ChartGroupBox->setObjectName(QStringLiteral("ChartGroupBox"));
+  GraphHost = new QVBoxLayout(ChartGroupBox);
+  GraphHost->setContentsMargins(4, 4, 4, 4);
+  ChartGroupBox->setMinimumHeight(Design120(80));
+
+  pnEffectView = new QWidget(ChartSplitter);
+  pnEffectView->setObjectName(QStringLiteral("pnEffectView"));
+  pnEffectView->setMinimumHeight(Design120(120));
+  EffectChartHost = new QVBoxLayout(pnEffectView);
+  EffectChartHost->setContentsMargins(0, 0, 0, 0);
+
+  ChartSplitter->addWidget(ChartGroupBox);
+  ChartSplitter->addWidget(pnEffectView);
+  ChartSplitter->addWidget(BuildConnections());
+  ChartSplitter->handle(1)->setObjectName(QStringLiteral("spEffectView"));
+  ChartSplitter->handle(2)->setObjectName(QStringLiteral("Splitter"));
+  ChartSplitter->setStretchFactor(0, 1);
+  ChartSplitter->setStretchFactor(1, 0);
+  ChartSplitter->setStretchFactor(2, 0);
+  ChartSplitter->setSizes({Design120(200), Design120(120), Design120(107)});
+  return ChartSplitter;
+}
+
+QWidget* TSimulatorForm::BuildConnections() {
+  gbConnections = new QGroupBox(tr("Established Connections"), this);
+  gbConnections->setObjectName(QStringLiteral("gbConnections"));
+  gbConnections->setMinimumHeight(Design120(107));
+  lvConnections = new QTreeWidget(gbConnections);
+  lvConnections->setObjectName(QStringLiteral("lvConnections"));
+  lvConnections->setRootIsDecorated(false);
+  lvConnections->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lvConnections->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  auto* layout = new QVBoxLayout(gbConnections);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(lvConnections);
+  return gbConnections;
+}
+
+void TSimulatorForm::ConnectActions() {
+  connect(Actions.ActionStartStop, &QAction::triggered, this, &TSimulatorForm::ActionStartStopExecute);
+  connect(Actions.ActionLoadProfile, &QAction::triggered, this, &TSimulatorForm::ActionLoadProfileExecute);
+  connect(Actions.ActionSaveProfile, &QAction::triggered, this, &TSimulatorForm::ActionSaveProfileExecute);
+  connect(Actions.ActionPresetParams, &QAction::triggered, this, &TSimulatorForm::ActionPresetParamsExecute);
+  connect(Actions.ActionOptions, &QAction::triggered, this, &TSimulatorForm::ActionOptionsExecute);
+  connect(Actions.ActionBridging, &QAction::triggered, this, &TSimulatorForm::ActionBridgingExecute);
+  connect(Actions.ActionShowConnections, &QAction::toggled, this, &TSimulatorForm::ShowConnections);
+  connect(Actions.acEffectView, &QAction::toggled, this, &TSimulatorForm::ShowEffectView);
+  connect(Actions.ActionHelp, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(kManualPage)); });
+  connect(Actions.ActionWebSite, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
+  connect(InterfaceCombobox, &QComboBox::activated, this, &TSimulatorForm::InterfaceComboboxChange);
+  connect(lvConnections, &QTreeWidget::itemSelectionChanged, this, &TSimulatorForm::UpdateActions);
+  connect(Timer, &QTimer::timeout, this, &TSimulatorForm::TimerTick);
+}
+
+// ---- adapters and preferences ---------------------------------------------
+
+void TSimulatorForm::FillAdapterList() {
+  InterfaceCombobox->clear();
+  Adapters = TTcpAdapterList{};
+  if (!FEngine.Driver.GetTcpipBoundAdaptersInfo(Adapters) || Adapters.AdapterCount == 0) {
+    Adapters.AdapterCount = 0;
+    MessageBoxes().ShowError(this, tr("Unable to find any network interfaces"));
+    return;
+  }
+  for (uint32_t i = 0; i < Adapters.AdapterCount && i < kMaxAdapters; ++i) {
+    const std::string shown = FEngine.Driver.ConvertWindows2000AdapterName(Adapters.AdapterNameList[i]);
+    InterfaceCombobox->addItem(
+        QString::fromStdString(shown.empty() ? AdapterNameText(Adapters.AdapterNameList[i]) : shown));
+  }
+}
+
+QStringList TSimulatorForm::AdapterNames() const {
+  QStringList names;
+  for (int i = 0; i < InterfaceCombobox->count(); ++i) names << InterfaceCombobox->itemText(i);
+  return names;
+}
+
+int TSimulatorForm::DefaultAdapterIndex() const {
+  if (Adapters.AdapterCount == 0) return -1;
+  return FContext.DefaultAdapterIndex ? FContext.DefaultAdapterIndex(Adapters) : 0;
+}
+
+void TSimulatorForm::LoadPreferences() {
+  Preferences.Resolution = Model.Resolution;
+  ::LoadSettings(FContext.Store, Preferences);
+  Actions.ActionShowConnections->setChecked(Preferences.DisplayConnections);
+  Actions.acEffectView->setChecked(Preferences.DisplayEffectView);
+  ShowEffectView(Preferences.DisplayEffectView);
+  ShowConnections(Preferences.DisplayConnections);
+  Model.SetResolutions(Preferences.Resolution);
+  ApplyResolutions(FEngine, Model);
+  {
+    TLockGuard lock(FEngine.Locks.EngineLock);
+    FEngine.MaxQueueSize = static_cast<uint32_t>(Preferences.MaxQueueSize);
+  }
+  PlaceWindow();
+}
+
+void TSimulatorForm::PlaceWindow() {
+  if (Preferences.Maximized) {
+    setWindowState(windowState() | Qt::WindowMaximized);
+    return;
+  }
+  const QRect desktop = screen() ? screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
+  const TWindowRect place =
+      ::PlaceWindow(Preferences, kDesignedWidth, kDesignedHeight, desktop.width(), desktop.height());
+  resize(std::max(place.Width, minimumWidth()), std::max(place.Height, minimumHeight()));
+  move(desktop.left() + place.Left, desktop.top() + place.Top);
+}
+
+void TSimulatorForm::SavePreferences() {
+  Preferences.DisplayConnections = Actions.ActionShowConnections->isChecked();
+  Preferences.DisplayEffectView = Actions.acEffectView->isChecked();
+  Preferences.Maximized = isMaximized();
+  if (!Preferences.Maximized) {
+    const QRect frame = geometry();
+    Preferences.Left = frame.left();
+    Preferences.Top = frame.top();
+    Preferences.Width = frame.width();
+    Preferences.Height = frame.height();
+  }
+  ::SaveSettings(FContext.Store, Preferences);
+}
+
+void TSimulatorForm::ApplyDisplaySettings() {
+  // The four share sliders start again from their first step, each applying
+  // its part as a user's move would.
+  Model.SetResolutions(Model.Resolution);
+  LossTab->ShowModel();
+  DuplicationTab->ShowModel();
+  ReorderingTab->ShowModel();
+  CorruptionTab->ShowModel();
+  for (TSettingsPart part : {TSettingsPart::spLoss, TSettingsPart::spDuplication, TSettingsPart::spReordering,
+                             TSettingsPart::spCorruption}) {
+    ApplySettings(part);
+  }
+}
+
+// ---- settings ---------------------------------------------------------------
+
+void TSimulatorForm::ShowModel() {
+  {
+    const QSignalBlocker quiet(InterfaceCombobox);
+    InterfaceCombobox->setCurrentIndex(Model.CardIndex < InterfaceCombobox->count() ? Model.CardIndex : -1);
+  }
+  for (int i = 0; i < PageControl->count(); ++i) static_cast<TSettingsTab*>(PageControl->widget(i))->ShowModel();
+  UpdateActions();
+}
+
+void TSimulatorForm::ApplySettings(TSettingsPart part) {
+  if (!isVisible()) return;
+  ApplyModelSettings(FEngine, part, Model, FErrorSink);
+  RefreshStatusBar();
+}
+
+void TSimulatorForm::FormActivate() {
+  ApplySettings(TSettingsPart::spAll);
+  RefreshStatusBar();
+}
+
+void TSimulatorForm::RefreshStatusBar() { StatusPanels->Show(ReadStatusFlags(FEngine)); }
+
+void TSimulatorForm::RefreshStatistics() { ShowStatistics(TransferRateTab->ListViewStats, FEngine.Counters()); }
+
+void TSimulatorForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (FShownOnce) return;
+  FShownOnce = true;
+  FormActivate();
+}
+
+// ---- actions ----------------------------------------------------------------
+
+void TSimulatorForm::UpdateActions() {
+  const bool haveAdapters = Adapters.AdapterCount > 0;
+  const bool adapterChosen = haveAdapters && InterfaceCombobox->currentIndex() >= 0;
+  Actions.ActionStartStop->setEnabled(adapterChosen && !FStarting);
+  Actions.acEffectView->setEnabled(adapterChosen);
+  Actions.ActionBridging->setEnabled(haveAdapters && !Running());
+  // No update checker and no graph to look back in are part of this window
+  // yet: the graph stands at the present.
+  Actions.ActionCheckForUpdates->setEnabled(false);
+  const int historyOffset = 0;
+  Actions.ActionGraphGoBack->setEnabled(historyOffset < kMaxHistoryLookBack);
+  Actions.ActionGraphGoForward->setEnabled(historyOffset > 0);
+  Actions.ActionTerminateConnection->setEnabled(!lvConnections->selectedItems().isEmpty());
+  Actions.ActionTerminateAll->setEnabled(lvConnections->topLevelItemCount() > 0);
+}
+
+void TSimulatorForm::ActionStartStopExecute() {
+  if (Running()) {
+    StopSimulation();
+  } else {
+    StartSimulation();
+  }
+}
+
+void TSimulatorForm::ShowRunningState() {
+  ShowStartStopLook(Actions.ActionStartStop, Running());
+  InterfaceCombobox->setEnabled(!Running());
+  UpdateActions();
+}
+
+void TSimulatorForm::StartSimulation() {
+  if (Adapters.AdapterCount == 0 || Model.CardIndex < 0 || Running() || FStarting) return;
+  {
+    TActionBusy busy(Actions.ActionStartStop, FStarting);
+    Timer->start();
+    TSimulationRequest request;
+    request.AdapterIndex = Model.CardIndex;
+    request.Capture = Model.CaptureValues();
+    request.Bridge = Preferences.Bridge;
+    try {
+      FSimulation.Start(Adapters, request, [this] { ApplySettings(TSettingsPart::spAll); });
+      TrafficSamples.clear();
+    } catch (const std::exception& error) {
+      Timer->stop();
+      MessageBoxes().ShowError(this, QString::fromStdString(error.what()));
+    }
+  }
+  ShowRunningState();
+}
+
+void TSimulatorForm::StopSimulation() {
+  if (!Running()) return;
+  {
+    TActionBusy busy(Actions.ActionStartStop, FStarting);
+    Timer->stop();
+    FSimulation.Stop();
+  }
+  lvConnections->clear();
+  ShowRunningState();
+}
+
+void TSimulatorForm::TimerTick() {
+  const uint32_t in = FEngine.TickBytes.In.exchange(0);
+  const uint32_t out = FEngine.TickBytes.Out.exchange(0);
+  TrafficSamples.push_back(TTimedData{DayCountFromLocalTime(QDateTime::currentDateTime()), in, out});
+  RefreshStatistics();
+  const int32_t limit = FEngine.RunTimeLimit.load();
+  // A limit that a second launch set below the samples already taken stops
+  // at once rather than never.
+  if (limit > 0 && TrafficSamples.size() >= static_cast<size_t>(limit)) {
+    StopSimulation();
+    close();
+  }
+}
+
+void TSimulatorForm::InterfaceComboboxChange(int index) {
+  Model.CardIndex = index;
+  UpdateActions();
+}
+
+void TSimulatorForm::ShowEffectView(bool visible) { pnEffectView->setVisible(visible); }
+
+void TSimulatorForm::ShowConnections(bool visible) {
+  gbConnections->setVisible(visible);
+  lvConnections->clear();
+  UpdateActions();
+}
+
+// ---- profiles ---------------------------------------------------------------
+
+bool TSimulatorForm::LoadProfile(const std::string& fileName) {
+  TAdapterChoices choices;
+  for (const QString& name : AdapterNames()) choices.Texts.push_back(name.toStdString());
+  choices.DefaultIndex = DefaultAdapterIndex();
+  const bool loaded = ::LoadProfile(fileName, Model, FEngine, choices, FContext.Store, FErrorSink);
+  ShowModel();
+  return loaded;
+}
+
+void TSimulatorForm::SaveProfile(const std::string& fileName) {
+  ::SaveProfile(fileName, Model, FEngine, FContext.Store, FErrorSink);
+}
+
+void TSimulatorForm::ActionLoadProfileExecute() {
+  const QString name = FFileDialogs.ProfileToLoad(this);
+  if (!name.isEmpty()) {
+    StopSimulation();
+    LoadProfile(name.toStdString());
+  }
+  FormActivate();
+}
+
+void TSimulatorForm::ActionSaveProfileExecute() {
+  const QString name = FFileDialogs.ProfileToSave(this);
+  if (!name.isEmpty()) SaveProfile(name.toStdString());
+  FormActivate();
+}
+
+// ---- other windows ----------------------------------------------------------
+
+void TSimulatorForm::EditRatesButtonClick() {
+  const std::string shown = TransferRateTab->RatesCombobox->currentText().toStdString();
+  {
+    TTransferRatesForm form(this, Model.Rates, ProgramIcon(iiInformation));
+    form.RunEditor = RunDialog;
+    RunDialog(form);
+  }
+  Model.RefreshRateList();
+  const int again = Model.Rates.IndexOfName(shown);
+  if (again >= 0) Model.RateIndex = again;
+  TransferRateTab->RefreshRateList();
+  ApplySettings(TSettingsPart::spRate);
+  FormActivate();
+}
+
+void TSimulatorForm::ActionPresetParamsExecute() {
+  TPresetsForm form(this, {ProgramIcon(iiPreset3G), ProgramIcon(iiPresetEdge), ProgramIcon(iiPresetWiFi)});
+  if (RunDialog(form) == QDialog::Accepted && form.Selected) {
+    ApplyPreset(Model, *form.Selected);
+    ShowModel();
+    ApplySettings(TSettingsPart::spAll);
+  }
+  FormActivate();
+}
+
+void TSimulatorForm::ActionOptionsExecute() {
+  TOptionsForm form(this);
+  form.Fill(Preferences);
+  if (RunDialog(form) == QDialog::Accepted) {
+    form.Take(Preferences);
+    {
+      TLockGuard lock(FEngine.Locks.EngineLock);
+      FEngine.MaxQueueSize = static_cast<uint32_t>(Preferences.MaxQueueSize);
+    }
+    ApplyDisplaySettings();
+  }
+  FormActivate();
+}
+
+void TSimulatorForm::ActionBridgingExecute() {
+  if (Adapters.AdapterCount == 0 || Running()) return;
+  TBridgingForm form(this, Adapters, AdapterNames(), Preferences.Bridge);
+  if (RunDialog(form) == QDialog::Accepted) Preferences.Bridge = form.Bridge();
+  FormActivate();
+}
+
+// ---- start-up, instances and shutdown ---------------------------------------
+
+void TSimulatorForm::HandleCommandLine() {
+  for (const std::string& parameter : FContext.Parameters) {
+    int32_t seconds = 0;
+    if (IsRuntimeSwitch(parameter, seconds)) {
+      FEngine.RunTimeLimit = seconds;
+      continue;
+    }
+    if (LoadProfile(parameter)) {
+      QCoreApplication::processEvents();
+      ApplySettings(TSettingsPart::spAll);
+      StartSimulation();
+      return;
+    }
+  }
+  LoadProfile(std::string());
+  ApplySettings(TSettingsPart::spAll);
+}
+
+void TSimulatorForm::ForwardedCommandLine(const QString& commandLine) {
+  const std::vector<std::string> words = SplitCommandLine(commandLine.toStdString());
+  for (size_t i = 1; i < words.size(); ++i) {
+    int32_t seconds = 0;
+    if (IsRuntimeSwitch(words[i], seconds)) {
+      FEngine.RunTimeLimit = seconds;
+      continue;
+    }
+    LoadProfile(words[i]);
+    QCoreApplication::processEvents();
+    ApplySettings(TSettingsPart::spAll);
+  }
+}
+
+void TSimulatorForm::HandleInstanceMessage(uint32_t code, const QString& commandLine) {
+  switch (code) {
+    case kInstanceCommandLine:
+      ForwardedCommandLine(commandLine);
+      break;
+    case kInstanceActivate:
+      if (isMinimized()) showNormal();
+      raise();
+      activateWindow();
+      QApplication::alert(this, 1000);
+      break;
+    case kInstanceQuit:
+      close();
+      break;
+    default:
+      break;
+  }
+}
+
+void TSimulatorForm::closeEvent(QCloseEvent* event) {
+  if (!FClosed) {
+    FClosed = true;
+    StopSimulation();
+    SavePreferences();
+    SaveProfile(std::string());
+  }
+  event->accept();
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The statistics rows of the "Transfer Rate" tab: six read-only rows whose
+// values the window refreshes from the engine's counters.
+
+#include <QTreeWidget>
+#include <array>
+#include <string>
+
+#include "engine/EngineState.h"
+
+constexpr int kStatisticsRows = 6;
+
+// "Bytes Received / Sent", "Packets Dropped", ... each with the value "0".
+QTreeWidget* CreateStatisticsList(QWidget* parent);
+
+// The row values: the bytes as sizes, the other rows as the sum of both
+// directions.
+std::array<std::string, kStatisticsRows> StatisticsValues(const TEngineCounters& counters);
+
+void ShowStatistics(QTreeWidget* list, const TEngineCounters& counters);
