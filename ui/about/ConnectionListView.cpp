@@ -89,25 +89,47 @@ void TConnectionListView::SetUpColumns() {
 }
 
 void TConnectionListView::SetUpMenu() {
-  FActionTerminateConnection = new QAction(tr("Terminate &Selected"), this);
-  FActionTerminateConnection->setObjectName(QStringLiteral("ActionTerminateConnection"));
-  connect(FActionTerminateConnection, &QAction::triggered, this, [this] { TerminateConnections(true); });
-  FActionTerminateAll = new QAction(tr("Terminate &All"), this);
-  FActionTerminateAll->setObjectName(QStringLiteral("ActionTerminateAll"));
-  connect(FActionTerminateAll, &QAction::triggered, this, [this] { TerminateConnections(false); });
-
   FConnectionsMenu = new QMenu(this);
   FConnectionsMenu->setObjectName(QStringLiteral("pmConnections"));
-  FConnectionsMenu->addAction(FActionTerminateConnection);
-  FConnectionsMenu->addAction(FActionTerminateAll);
+  auto* terminateSelected = new QAction(tr("Terminate &Selected"), this);
+  terminateSelected->setObjectName(QStringLiteral("ActionTerminateConnection"));
+  auto* terminateAll = new QAction(tr("Terminate &All"), this);
+  terminateAll->setObjectName(QStringLiteral("ActionTerminateAll"));
+  UseActions(terminateSelected, terminateAll);
   setContextMenuPolicy(Qt::CustomContextMenu);
   connect(this, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& position) { FConnectionsMenu->popup(viewport()->mapToGlobal(position)); });
 }
 
+void TConnectionListView::UseActions(QAction* terminateSelected, QAction* terminateAll) {
+  FActionTerminateConnection = terminateSelected;
+  FActionTerminateAll = terminateAll;
+  connect(FActionTerminateConnection, &QAction::triggered, this, [this] { TerminateConnections(true); });
+  connect(FActionTerminateAll, &QAction::triggered, this, [this] { TerminateConnections(false); });
+  FConnectionsMenu->clear();
+  FConnectionsMenu->addAction(FActionTerminateConnection);
+  FConnectionsMenu->addAction(FActionTerminateAll);
+}
+
+void TConnectionListView::BindActions(QAction* terminateSelected, QAction* terminateAll) {
+  if (terminateSelected == FActionTerminateConnection && terminateAll == FActionTerminateAll) return;
+  QAction* ownSelected = FActionTerminateConnection;
+  QAction* ownAll = FActionTerminateAll;
+  UseActions(terminateSelected, terminateAll);
+  if (ownSelected && ownSelected->parent() == this) delete ownSelected;
+  if (ownAll && ownAll->parent() == this) delete ownAll;
+  UpdateActions();
+}
+
+bool TConnectionListView::CanTerminateSelected() const {
+  return FDisplayConnections && !selectedItems().isEmpty();
+}
+
+bool TConnectionListView::CanTerminateAll() const { return FDisplayConnections && topLevelItemCount() > 0; }
+
 void TConnectionListView::UpdateActions() {
-  FActionTerminateConnection->setEnabled(FDisplayConnections && !selectedItems().isEmpty());
-  FActionTerminateAll->setEnabled(FDisplayConnections && topLevelItemCount() > 0);
+  if (FActionTerminateConnection) FActionTerminateConnection->setEnabled(CanTerminateSelected());
+  if (FActionTerminateAll) FActionTerminateAll->setEnabled(CanTerminateAll());
 }
 
 void TConnectionListView::SetDisplayConnections(bool ticked) {

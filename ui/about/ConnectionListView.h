@@ -2,12 +2,13 @@
 // lvConnections: the established connections in the main window's group
 // "Established Connections", refreshed from a connection source, with the
 // context menu pmConnections that cuts the selected or all connections.
+#include <QAction>
+#include <QPointer>
 #include <QTreeWidget>
 
 #include "platform/linux/NetStat.h"
 
 class IConnectionSource;
-class QAction;
 class QMenu;
 
 class TConnectionListView : public QTreeWidget {
@@ -41,6 +42,17 @@ class TConnectionListView : public QTreeWidget {
   // The copy of the connection a row shows.
   const TNetStatEntry& RowEntry(int row) const;
 
+  // The enabling rules of the two commands: "Display Connections" ticked, and
+  // at least one row selected, respectively at least one row.
+  bool CanTerminateSelected() const;
+  bool CanTerminateAll() const;
+
+  // Puts a window's own "Terminate Selected" and "Terminate All" actions in
+  // place of the list's: pmConnections then holds them, they run the two
+  // commands and the list keeps their enabling up to date. The list's own
+  // actions are freed.
+  void BindActions(QAction* terminateSelected, QAction* terminateAll);
+
   QAction* ActionTerminateConnection() const { return FActionTerminateConnection; }
   QAction* ActionTerminateAll() const { return FActionTerminateAll; }
   QMenu* ConnectionsMenu() const { return FConnectionsMenu; }
@@ -48,13 +60,15 @@ class TConnectionListView : public QTreeWidget {
  private:
   void SetUpColumns();
   void SetUpMenu();
+  void UseActions(QAction* terminateSelected, QAction* terminateAll);
   void UpdateActions();
   std::vector<TNetStatEntry> EntriesToTerminate(bool selectedOnly) const;
   void ShowRow(int row, bool append, const TNetStatEntry& entry);
 
   IConnectionSource& FSource;
   bool FDisplayConnections = false;
-  QAction* FActionTerminateConnection = nullptr;
-  QAction* FActionTerminateAll = nullptr;
+  // A window's actions may go before the list does.
+  QPointer<QAction> FActionTerminateConnection;
+  QPointer<QAction> FActionTerminateAll;
   QMenu* FConnectionsMenu = nullptr;
 };

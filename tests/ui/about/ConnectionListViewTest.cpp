@@ -242,6 +242,33 @@ TEST_F(ConnectionListViewTest, ARefreshWhileAMessageIsOpenDoesNotChangeWhatIsCut
   EXPECT_EQ(View.topLevelItemCount(), 0);
 }
 
+TEST_F(ConnectionListViewTest, AWindowsOwnActionsTakeThePlaceOfTheListsOwn) {
+  QWidget window;
+  auto* selected = new QAction(QStringLiteral("Terminate &Selected"), &window);
+  auto* all = new QAction(QStringLiteral("Terminate &All"), &window);
+  View.BindActions(selected, all);
+  EXPECT_EQ(View.ActionTerminateConnection(), selected);
+  EXPECT_EQ(View.ActionTerminateAll(), all);
+  EXPECT_EQ(View.ConnectionsMenu()->actions(), (QList<QAction*>{selected, all}));
+  EXPECT_EQ(View.findChildren<QAction*>(Qt::FindDirectChildrenOnly).size(), 0) << "the list's own actions are freed";
+  EXPECT_FALSE(selected->isEnabled());
+  EXPECT_FALSE(all->isEnabled());
+
+  Show({kWeb, kMail});
+  EXPECT_TRUE(all->isEnabled());
+  EXPECT_EQ(all->isEnabled(), View.CanTerminateAll());
+  Select(0);
+  EXPECT_TRUE(selected->isEnabled());
+  EXPECT_EQ(selected->isEnabled(), View.CanTerminateSelected());
+  selected->trigger();
+  all->trigger();
+  EXPECT_EQ(Source.Terminated, (std::vector<std::string>{kWeb.LocalText(), kMail.LocalText(), kWeb.LocalText()}))
+      << "each command runs once";
+  View.SetDisplayConnections(false);
+  EXPECT_FALSE(View.CanTerminateAll());
+  EXPECT_FALSE(all->isEnabled());
+}
+
 TEST_F(ConnectionListViewTest, ScreenshotOfAFilledList) {
   QGroupBox group(QStringLiteral("Established Connections"));
   auto* layout = new QVBoxLayout(&group);
