@@ -216,7 +216,9 @@ TEST(EditRuleFormTest, EachPortKindShowsItsPageAndFocusesItsField) {
     for (const auto& c : cases) {
       e.Click(side + c.Radio);
       EXPECT_EQ(e.W<QStackedWidget>(side + "PortPages")->currentIndex(), c.Page) << side << c.Radio;
-      if (c.Focus) EXPECT_TRUE(HasFocusWithin(e.W(side + c.Focus))) << side << c.Radio;
+      if (c.Focus) {
+        EXPECT_TRUE(HasFocusWithin(e.W(side + c.Focus))) << side << c.Radio;
+      }
     }
   }
 }

@@ -232,9 +232,13 @@ TEST(AddIPFormTest, CaptionAndFieldFollowTheAddressVersion) {
     auto* ipv4 = qobject_cast<TIPv4Edit*>(form.AddressEdit());
     ASSERT_EQ(ipv6 != nullptr, c.IPv6) << c.Caption;
     ASSERT_EQ(ipv4 != nullptr, !c.IPv6) << c.Caption;
-    if (ipv6) EXPECT_EQ(ipv6->LineEdit()->text().toStdString(), c.Shown);
-    if (ipv4 && *c.Shown) EXPECT_EQ(IPAddrToStr(ipv4->EditAddr()), c.Shown);
-    if (ipv4 && !*c.Shown) EXPECT_TRUE(ipv4->Octet(0)->text().isEmpty());
+    if (ipv6) {
+      EXPECT_EQ(ipv6->LineEdit()->text().toStdString(), c.Shown);
+    } else if (*c.Shown) {
+      EXPECT_EQ(IPAddrToStr(ipv4->EditAddr()), c.Shown);
+    } else {
+      EXPECT_TRUE(ipv4->Octet(0)->text().isEmpty()) << "a new address starts blank";
+    }
   }
 }
 

@@ -57,7 +57,9 @@ TEST(RuleEditorValuesTest, PortNumbers) {
   for (const auto& c : cases) {
     uint16_t port = 12345;
     EXPECT_EQ(ParsePortNumber(c.Text, port), c.Valid) << '"' << c.Text << '"';
-    if (c.Valid) EXPECT_EQ(port, c.Port) << c.Text;
+    if (c.Valid) {
+      EXPECT_EQ(port, c.Port) << c.Text;
+    }
   }
 }
 
