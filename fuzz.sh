@@ -4,15 +4,15 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
-ot_ensure_packages cmake ninja-build clang libgtest-dev libgmock-dev
+ot_ensure_packages "${OT_BUILD_PACKAGES[@]}"
 seconds=${1:-60}; shift || true
 # The fuzz build compiles the core with sanitizer coverage, so every library
 # under test is instrumented, not only the fuzz entry points.
-ot_configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOT_WITH_QT=OFF -DOT_BENCH=OFF -DOT_FUZZ=ON \
+ot_configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOT_WITH_QT=ON -DOT_BENCH=OFF -DOT_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" \
   -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
-cmake --build build-fuzz -j "$(nproc)"
+cmake --build build-fuzz -j "$(nproc)" --target fuzzers
 mapfile -t targets < <(find build-fuzz/fuzz -type f -executable -name 'fuzz_*' | sort)
 if [ "$#" -gt 0 ]; then
   mapfile -t targets < <(printf '%s\n' "${targets[@]}" | grep -F -f <(printf '/%s\n' "$@"))
