@@ -45,13 +45,6 @@ TSimulatorActions CreateSimulatorActions(QObject* owner) {
   a.ActionWebSite = MakeAction(owner, "ActionWebSite", QObject::tr("&Web-site"), QObject::tr("Visit web-site"));
   a.ActionCheckForUpdates = MakeAction(owner, "ActionCheckForUpdates", QObject::tr("&Check for Updates"));
   a.ActionAbout = MakeAction(owner, "ActionAbout", QObject::tr("&About"), QObject::tr("Display about"));
-  a.ActionGraphGoBack =
-      MakeAction(owner, "ActionGraphGoBack", QObject::tr("Step &Backward"), QObject::tr("Go 1 min backward"));
-  a.ActionGraphGoBack->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
-  a.ActionGraphGoForward =
-      MakeAction(owner, "ActionGraphGoForward", QObject::tr("Step &Forward"), QObject::tr("Go 1 min forward"));
-  a.ActionGraphGoForward->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-  a.ActionGraphSave = MakeAction(owner, "ActionGraphSave", QObject::tr("&Save..."), QObject::tr("Save the graph"));
   a.ActionTerminateConnection = MakeAction(owner, "ActionTerminateConnection", QObject::tr("Terminate &Selected"));
   a.ActionTerminateAll = MakeAction(owner, "ActionTerminateAll", QObject::tr("Terminate &All"));
   return a;

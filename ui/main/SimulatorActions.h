@@ -21,6 +21,7 @@ struct TSimulatorActions {
   QAction* ActionWebSite;
   QAction* ActionCheckForUpdates;
   QAction* ActionAbout;
+  // The graph's own, from its menu.
   QAction* ActionGraphGoBack;
   QAction* ActionGraphGoForward;
   QAction* ActionGraphSave;

@@ -12,6 +12,7 @@
 #include "engine/EngineClock.h"
 #include "engine/PacketDriver.h"
 
+class IConnectionSource;
 class IFileDialogs;
 
 struct TSimulatorContext {
@@ -24,4 +25,6 @@ struct TSimulatorContext {
   std::function<int(const TTcpAdapterList&)> DefaultAdapterIndex;
   // The toolkit's file dialogs when not given.
   IFileDialogs* FileDialogs = nullptr;
+  // The host's TCP connections when not given.
+  IConnectionSource* Connections = nullptr;
 };

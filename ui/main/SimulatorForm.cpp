@@ -3,13 +3,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QScreen>
-#include <QUrl>
 
+#include "common/Assertion.h"
 #include "common/MessageBoxes.h"
 #include "config/CommandLine.h"
 #include "config/ModelApply.h"
@@ -31,11 +30,23 @@
 #include "ui/main/StatisticsList.h"
 #include "ui/main/TabControls.h"
 #include "ui/main/TransferRateTab.h"
+#include "filter/windows/EditRuleForm.h"
+#include "filter/windows/GroupsForm.h"
+#include "platform/linux/NeighbourTable.h"
+#include "ui/about/ConnectionListView.h"
+#include "ui/about/HelpActions.h"
+#include "ui/about/NetStatConnectionSource.h"
+#include "ui/about/OnlineUpdate.h"
+#include "ui/about/VendorAddresses.h"
+#include "ui/graph/EffectChart.h"
+#include "ui/graph/GraphPopupMenu.h"
+#include "ui/graph/Histogram.h"
 
 namespace {
 
-const QString kWebSite = QStringLiteral("https://ovelda.example/tarnwick/");
-const QString kManualPage = QStringLiteral("https://ovelda.example/tarnwick/manual/");
+// The connections list is refreshed this often while a simulation runs.
+constexpr int kConnectionsPeriodMs = 500;
+constexpr int kEffectsPeriodMs = 100;
 
 // The window's size when no placement was ever stored.
 constexpr int kDesignedWidth = 800;
@@ -78,6 +89,13 @@ TSimulatorForm::TSimulatorForm(TSimulatorContext& context)
   Timer = new QTimer(this);
   Timer->setObjectName(QStringLiteral("Timer"));
   Timer->setInterval(1000);
+  ConnectionsTimer = new QTimer(this);
+  ConnectionsTimer->setObjectName(QStringLiteral("ConnectionsTimer"));
+  ConnectionsTimer->setInterval(kConnectionsPeriodMs);
+  EffectTimer = new QTimer(this);
+  EffectTimer->setInterval(kEffectsPeriodMs);
+  OnlineUpdate = new TOnlineUpdate(VersionFileUrl(), DownloadPageUrl(), this);
+  if (!context.Connections) FOwnConnections = std::make_unique<TNetStatConnectionSource>();
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -91,7 +109,11 @@ TSimulatorForm::TSimulatorForm(TSimulatorContext& context)
   BuildMenus();
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
   StatusPanels = std::make_unique<TStatusPanels>(statusBar());
+  // The fifteen panels never overlap: the window is at least as wide as they are.
+  setMinimumWidth(std::max(minimumWidth(), statusBar()->minimumSizeHint().width()));
   ConnectActions();
+  // Never smaller than every area needs at its own smallest.
+  setMinimumSize(minimumSize().expandedTo(minimumSizeHint()));
 
   FillAdapterList();
   Model.SetDefaults(DefaultAdapterIndex());
@@ -139,25 +161,20 @@ void TSimulatorForm::BuildMenus() {
   help->addSeparator();
   help->addAction(Actions.ActionAbout);
 
-  GraphPopupMenu = new QMenu(this);
+  // The graph's menu brings its own step and save actions; the window's
+  // Options action is shared with the toolbar and the View menu.
+  GraphPopupMenu = new TGraphPopupMenu(Graph, Actions.ActionOptions, &TrafficSamples, this);
   GraphPopupMenu->setObjectName(QStringLiteral("GraphPopupMenu"));
-  GraphPopupMenu->addAction(Actions.ActionOptions);
-  GraphPopupMenu->addSeparator();
-  GraphPopupMenu->addActions({Actions.ActionGraphGoBack, Actions.ActionGraphGoForward});
-  GraphPopupMenu->addSeparator();
-  GraphPopupMenu->addAction(Actions.ActionGraphSave);
-  ChartGroupBox->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(ChartGroupBox, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { GraphPopupMenu->popup(ChartGroupBox->mapToGlobal(at)); });
-  // The graph's two shortcuts work from anywhere in the window.
-  addActions({Actions.ActionGraphGoBack, Actions.ActionGraphGoForward, Actions.ActionHelp});
-
-  pmConnections = new QMenu(this);
-  pmConnections->setObjectName(QStringLiteral("pmConnections"));
-  pmConnections->addActions({Actions.ActionTerminateConnection, Actions.ActionTerminateAll});
-  lvConnections->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(lvConnections, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { pmConnections->popup(lvConnections->viewport()->mapToGlobal(at)); });
+  Actions.ActionGraphGoBack = GraphPopupMenu->ActionGraphGoBack();
+  Actions.ActionGraphGoForward = GraphPopupMenu->ActionGraphGoForward();
+  Actions.ActionGraphSave = GraphPopupMenu->ActionGraphSave();
+  Graph->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Graph, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    GraphPopupMenu->UpdateActions();
+    GraphPopupMenu->popup(Graph->mapToGlobal(at));
+  });
+  addAction(Actions.ActionHelp);
+  lvConnections->BindActions(Actions.ActionTerminateConnection, Actions.ActionTerminateAll);
 }
 
 QWidget* TSimulatorForm::BuildAdapterPanel() {
@@ -221,15 +238,20 @@ QWidget* TSimulatorForm::BuildFlowArea() {
 
   ChartGroupBox = new QGroupBox(tr("Network Flow"), ChartSplitter);
   ChartGroupBox->setObjectName(QStringLiteral("ChartGroupBox"));
-  GraphHost = new QVBoxLayout(ChartGroupBox);
-  GraphHost->setContentsMargins(4, 4, 4, 4);
+  auto* graphLayout = new QVBoxLayout(ChartGroupBox);
+  graphLayout->setContentsMargins(4, 4, 4, 4);
+  CreateGraph(ChartGroupBox);
+  graphLayout->addWidget(Graph);
   ChartGroupBox->setMinimumHeight(Design120(80));
 
   pnEffectView = new QWidget(ChartSplitter);
   pnEffectView->setObjectName(QStringLiteral("pnEffectView"));
-  pnEffectView->setMinimumHeight(Design120(120));
-  EffectChartHost = new QVBoxLayout(pnEffectView);
-  EffectChartHost->setContentsMargins(0, 0, 0, 0);
+  pnEffectView->setMinimumHeight(std::max(Design120(120), 110));
+  auto* chartLayout = new QVBoxLayout(pnEffectView);
+  chartLayout->setContentsMargins(0, 0, 0, 0);
+  EffectChart = new TEffectChart(pnEffectView);
+  EffectChart->setObjectName(QStringLiteral("EffectChart"));
+  chartLayout->addWidget(EffectChart);
 
   ChartSplitter->addWidget(ChartGroupBox);
   ChartSplitter->addWidget(pnEffectView);
@@ -239,7 +261,7 @@ QWidget* TSimulatorForm::BuildFlowArea() {
   ChartSplitter->setStretchFactor(0, 1);
   ChartSplitter->setStretchFactor(1, 0);
   ChartSplitter->setStretchFactor(2, 0);
-  ChartSplitter->setSizes({Design120(200), Design120(120), Design120(107)});
+  ChartSplitter->setSizes({Design120(200), 120, Design120(107)});
   return ChartSplitter;
 }
 
@@ -247,11 +269,8 @@ QWidget* TSimulatorForm::BuildConnections() {
   gbConnections = new QGroupBox(tr("Established Connections"), this);
   gbConnections->setObjectName(QStringLiteral("gbConnections"));
   gbConnections->setMinimumHeight(Design120(107));
-  lvConnections = new QTreeWidget(gbConnections);
+  lvConnections = new TConnectionListView(FContext.Connections ? *FContext.Connections : *FOwnConnections, gbConnections);
   lvConnections->setObjectName(QStringLiteral("lvConnections"));
-  lvConnections->setRootIsDecorated(false);
-  lvConnections->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lvConnections->setEditTriggers(QAbstractItemView::NoEditTriggers);
   auto* layout = new QVBoxLayout(gbConnections);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(lvConnections);
@@ -267,11 +286,22 @@ void TSimulatorForm::ConnectActions() {
   connect(Actions.ActionBridging, &QAction::triggered, this, &TSimulatorForm::ActionBridgingExecute);
   connect(Actions.ActionShowConnections, &QAction::toggled, this, &TSimulatorForm::ShowConnections);
   connect(Actions.acEffectView, &QAction::toggled, this, &TSimulatorForm::ShowEffectView);
-  connect(Actions.ActionHelp, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(kManualPage)); });
-  connect(Actions.ActionWebSite, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
+  connect(Actions.ActionFilter, &QAction::triggered, this, &TSimulatorForm::ActionFilterExecute);
+  connect(Actions.ActionGroups, &QAction::triggered, this, &TSimulatorForm::ActionGroupsExecute);
+  connect(Actions.ActionHelp, &QAction::triggered, this, [this] { ShowHelpContents(this); });
+  connect(Actions.ActionWebSite, &QAction::triggered, this, [this] { ShowWebSite(this); });
+  connect(Actions.ActionAbout, &QAction::triggered, this, [this] {
+    ShowAboutWindow(this);
+    FormActivate();
+  });
+  connect(Actions.ActionCheckForUpdates, &QAction::triggered, this, [this] {
+    OnlineUpdate->CheckNow(false);
+    FormActivate();
+  });
   connect(InterfaceCombobox, &QComboBox::activated, this, &TSimulatorForm::InterfaceComboboxChange);
-  connect(lvConnections, &QTreeWidget::itemSelectionChanged, this, &TSimulatorForm::UpdateActions);
   connect(Timer, &QTimer::timeout, this, &TSimulatorForm::TimerTick);
+  connect(ConnectionsTimer, &QTimer::timeout, lvConnections, &TConnectionListView::RefreshConnections);
+  connect(EffectTimer, &QTimer::timeout, this, &TSimulatorForm::DrainEffects);
 }
 
 // ---- adapters and preferences ---------------------------------------------
@@ -345,6 +375,17 @@ void TSimulatorForm::SavePreferences() {
 }
 
 void TSimulatorForm::ApplyDisplaySettings() {
+  OT_ASSERT(Preferences.GraphUnit <= 1 && Preferences.GraphType <= 1, "GUIMain", "graph option outside 0 and 1");
+  Graph->SetMeasurementUnit(Preferences.GraphUnit == 0 ? TMeasurementUnit::muBits : TMeasurementUnit::muBytes);
+  if (Preferences.GraphType == 0) {
+    Graph->SetLineType(TLineType::ltBars);
+    Graph->SetVertTickPeriod(60);
+  } else {
+    Graph->SetLineType(TLineType::ltPolyLine);
+    Graph->SetLineStep(Preferences.PolylineStep > 0 ? Preferences.PolylineStep : 1);
+    Graph->SetVertTickPeriod(Graph->LineStep() * 60);
+  }
+  Graph->SetMaxValue(Preferences.GraphAutoScale ? 0 : static_cast<uint64_t>(std::max(Preferences.AutoScaleValue, 0)));
   // The four share sliders start again from their first step, each applying
   // its part as a user's move would.
   Model.SetResolutions(Model.Resolution);
@@ -399,14 +440,8 @@ void TSimulatorForm::UpdateActions() {
   Actions.ActionStartStop->setEnabled(adapterChosen && !FStarting);
   Actions.acEffectView->setEnabled(adapterChosen);
   Actions.ActionBridging->setEnabled(haveAdapters && !Running());
-  // No update checker and no graph to look back in are part of this window
-  // yet: the graph stands at the present.
-  Actions.ActionCheckForUpdates->setEnabled(false);
-  const int historyOffset = 0;
-  Actions.ActionGraphGoBack->setEnabled(historyOffset < kMaxHistoryLookBack);
-  Actions.ActionGraphGoForward->setEnabled(historyOffset > 0);
-  Actions.ActionTerminateConnection->setEnabled(!lvConnections->selectedItems().isEmpty());
-  Actions.ActionTerminateAll->setEnabled(lvConnections->topLevelItemCount() > 0);
+  Actions.ActionCheckForUpdates->setEnabled(OnlineUpdate != nullptr);
+  GraphPopupMenu->UpdateActions();
 }
 
 void TSimulatorForm::ActionStartStopExecute() {
@@ -428,15 +463,22 @@ void TSimulatorForm::StartSimulation() {
   {
     TActionBusy busy(Actions.ActionStartStop, FStarting);
     Timer->start();
+    ConnectionsTimer->start();
+    EffectTimer->start();
     TSimulationRequest request;
     request.AdapterIndex = Model.CardIndex;
     request.Capture = Model.CaptureValues();
     request.Bridge = Preferences.Bridge;
     try {
-      FSimulation.Start(Adapters, request, [this] { ApplySettings(TSettingsPart::spAll); });
+      FSimulation.Start(Adapters, request, [this] {
+        ApplySettings(TSettingsPart::spAll);
+        ResetGraphs();
+      });
       TrafficSamples.clear();
     } catch (const std::exception& error) {
       Timer->stop();
+      ConnectionsTimer->stop();
+      EffectTimer->stop();
       MessageBoxes().ShowError(this, QString::fromStdString(error.what()));
     }
   }
@@ -448,16 +490,23 @@ void TSimulatorForm::StopSimulation() {
   {
     TActionBusy busy(Actions.ActionStartStop, FStarting);
     Timer->stop();
+    ConnectionsTimer->stop();
+    EffectTimer->stop();
     FSimulation.Stop();
   }
-  lvConnections->clear();
+  DrainEffects();
+  lvConnections->ClearConnections();
   ShowRunningState();
 }
 
 void TSimulatorForm::TimerTick() {
   const uint32_t in = FEngine.TickBytes.In.exchange(0);
   const uint32_t out = FEngine.TickBytes.Out.exchange(0);
-  TrafficSamples.push_back(TTimedData{DayCountFromLocalTime(QDateTime::currentDateTime()), in, out});
+  Graph->AddSample(in, out);
+  DrainEffects();
+  EffectChart->update();
+  TrafficSamples.push_back(TTimedData{ToDayCount(QDateTime::currentDateTime()), in, out});
+  GraphPopupMenu->UpdateActions();
   RefreshStatistics();
   const int32_t limit = FEngine.RunTimeLimit.load();
   // A limit that a second launch set below the samples already taken stops
@@ -470,6 +519,7 @@ void TSimulatorForm::TimerTick() {
 
 void TSimulatorForm::InterfaceComboboxChange(int index) {
   Model.CardIndex = index;
+  ResetGraphs();
   UpdateActions();
 }
 
@@ -477,8 +527,36 @@ void TSimulatorForm::ShowEffectView(bool visible) { pnEffectView->setVisible(vis
 
 void TSimulatorForm::ShowConnections(bool visible) {
   gbConnections->setVisible(visible);
-  lvConnections->clear();
-  UpdateActions();
+  lvConnections->SetDisplayConnections(visible);
+  lvConnections->ClearConnections();
+}
+
+void TSimulatorForm::CreateGraph(QWidget* parent) {
+  Graph = new THistogram(parent);
+  Graph->setObjectName(QStringLiteral("Graph"));
+  Graph->SetFramedGraph(true);
+  Graph->SetFrameColor(QColor(192, 192, 192));
+  Graph->SetBackColor(Qt::black);
+  Graph->SetColorIn(QColor(255, 10, 10));
+  Graph->SetColorBoth(QColor(255, 150, 40));
+  Graph->SetColorOut(QColor(128, 255, 0));
+  Graph->SetTextColor(QColor(192, 192, 192));
+  Graph->SetOuterFrame(true);
+  Graph->SetVertTickPeriod(60);
+  Graph->SetMaxMeanSamples(5);
+}
+
+void TSimulatorForm::ResetGraphs() {
+  Graph->Clear();
+  std::vector<TEffectNotification> stale;
+  FEngine.Effects.Drain(stale);
+  EffectChart->Clear();
+}
+
+void TSimulatorForm::DrainEffects() {
+  std::vector<TEffectNotification> notifications;
+  FEngine.Effects.Drain(notifications);
+  if (!notifications.empty()) EffectChart->ApplyNotifications(notifications);
 }
 
 // ---- profiles ---------------------------------------------------------------
@@ -548,6 +626,23 @@ void TSimulatorForm::ActionOptionsExecute() {
       FEngine.MaxQueueSize = static_cast<uint32_t>(Preferences.MaxQueueSize);
     }
     ApplyDisplaySettings();
+  }
+  FormActivate();
+}
+
+void TSimulatorForm::ActionFilterExecute() {
+  {
+    TEditRuleForm form(FEngine.Settings.Filter, FEngine.Locks.SettingsLock, GetHWAddr, this);
+    RunDialog(form);
+  }
+  RefreshStatusBar();
+  FormActivate();
+}
+
+void TSimulatorForm::ActionGroupsExecute() {
+  {
+    TGroupsForm form(FEngine.Settings.Filter, FEngine.Locks.SettingsLock, this);
+    RunDialog(form);
   }
   FormActivate();
 }

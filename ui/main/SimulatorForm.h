@@ -31,9 +31,15 @@
 #include "ui/main/SimulatorActions.h"
 #include "ui/main/SimulatorContext.h"
 #include "ui/main/StatusPanels.h"
-#include "ui/main/TimedData.h"
+#include "ui/graph/TimedData.h"
 
+class IConnectionSource;
 class IFileDialogs;
+class TConnectionListView;
+class TEffectChart;
+class TGraphPopupMenu;
+class THistogram;
+class TOnlineUpdate;
 class TSettingsTab;
 class TTransferRateTab;
 class TLatencyTab;
@@ -47,9 +53,6 @@ class TBlockingTab;
 // The window's smallest size, drawn at 120 dots per inch.
 constexpr int kMinimumWidth120 = 760;
 constexpr int kMinimumHeight120 = 680;
-// A graph that looks back this many samples can go no further back.
-constexpr int kMaxHistoryLookBack = 1800;
-constexpr int kHistoryStep = 60;
 
 class TSimulatorForm : public QMainWindow {
   Q_OBJECT
@@ -93,7 +96,7 @@ class TSimulatorForm : public QMainWindow {
   TSettingsModel Model;
   TPersistentSettings Preferences;
   TTcpAdapterList Adapters;
-  std::vector<TTimedData> TrafficSamples;
+  TTrafficSamples TrafficSamples;
   TSimulatorActions Actions;
 
   QToolBar* ToolBar;
@@ -104,16 +107,18 @@ class TSimulatorForm : public QMainWindow {
   QSplitter* ChartSplitter;
   QGroupBox* ChartGroupBox;
   // Where the traffic graph goes, filling "Network Flow".
-  QVBoxLayout* GraphHost;
-  QMenu* GraphPopupMenu;
+  THistogram* Graph;
+  TGraphPopupMenu* GraphPopupMenu;
   QWidget* pnEffectView;
-  // Where the effect chart goes, filling pnEffectView.
-  QVBoxLayout* EffectChartHost;
+  TEffectChart* EffectChart;
   QGroupBox* gbConnections;
-  QTreeWidget* lvConnections;
-  QMenu* pmConnections;
+  TConnectionListView* lvConnections;
   std::unique_ptr<TStatusPanels> StatusPanels;
+  TOnlineUpdate* OnlineUpdate;
   QTimer* Timer;
+  QTimer* ConnectionsTimer;
+  // Takes the effect notifications to the chart while a simulation runs.
+  QTimer* EffectTimer;
 
   TTransferRateTab* TransferRateTab;
   TLatencyTab* LatencyTab;
@@ -131,6 +136,8 @@ class TSimulatorForm : public QMainWindow {
   void ActionPresetParamsExecute();
   void ActionOptionsExecute();
   void ActionBridgingExecute();
+  void ActionFilterExecute();
+  void ActionGroupsExecute();
   void EditRatesButtonClick();
   void InterfaceComboboxChange(int index);
   // One second of a running simulation.
@@ -159,9 +166,13 @@ class TSimulatorForm : public QMainWindow {
   void ShowEffectView(bool visible);
   void ShowConnections(bool visible);
   void ForwardedCommandLine(const QString& commandLine);
+  void CreateGraph(QWidget* parent);
+  void ResetGraphs();
+  void DrainEffects();
   int DefaultAdapterIndex() const;
 
   TSimulatorContext& FContext;
+  std::unique_ptr<IConnectionSource> FOwnConnections;
   TEngine& FEngine;
   IFileDialogs& FFileDialogs;
   TMessageBoxErrorSink FErrorSink;

@@ -1,5 +1,8 @@
 #include "ui/main/StatusPanels.h"
 
+#include <QFontMetrics>
+#include <algorithm>
+
 namespace {
 
 struct TPanelLook {
@@ -31,7 +34,11 @@ TStatusPanels::TStatusPanels(QStatusBar* bar) {
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
     panel->setAlignment(Qt::AlignCenter);
     panel->setFrameShape(QFrame::NoFrame);
-    panel->setMinimumWidth(look.Width);
+    // The designed width, or more where the font needs it.
+    QFont bold = bar->font();
+    bold.setBold(true);
+    const int textWidth = QFontMetrics(bold).horizontalAdvance(look.Text ? QString::fromLatin1(look.Text) : "OFF");
+    panel->setMinimumWidth(std::max(look.Width, textWidth + 8));
     bar->addWidget(panel);
     FPanels[static_cast<size_t>(i)] = panel;
   }

@@ -3,7 +3,6 @@
 #include "config/windows/OptionsForm.h"
 #include "ui/main/FormatSize.h"
 #include "ui/main/StatisticsList.h"
-#include "ui/main/TimedData.h"
 
 TEST(FormatSize, ThresholdsArePowersOf1000AndDivisorsPowersOf1024) {
   const struct {
@@ -55,10 +54,4 @@ TEST(OptionsScaleValue, DecimalNumbersThatFitElseZero) {
   } cases[] = {{"", 0}, {"0", 0}, {"1500", 1500}, {"2147483647", 2147483647}, {"2147483648", 0},
                {"99999999999999999999", 0}, {"abc", 0}};
   for (const auto& c : cases) EXPECT_EQ(ReadScaleValue(QString::fromLatin1(c.Text)), c.Value) << c.Text;
-}
-
-TEST(TimedData, DayCountFrom30December1899) {
-  EXPECT_DOUBLE_EQ(DayCountFromLocalTime(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
-  EXPECT_DOUBLE_EQ(DayCountFromLocalTime(QDateTime(QDate(1900, 1, 1), QTime(18, 0))), 2.75);
-  EXPECT_DOUBLE_EQ(DayCountFromLocalTime(QDateTime(QDate(2024, 2, 29), QTime(12, 0))), 45351.5);
 }
