@@ -11,6 +11,7 @@
 #include "app/InstanceProtocol.h"
 #include "app/ProgramOptions.h"
 #include "app/Runner.h"
+#include "app/WindowRun.h"
 #include "config/CommandLine.h"
 #include "platform/MonotonicClock.h"
 
@@ -31,6 +32,7 @@ std::unique_ptr<TDriverSession> OpenDriver(const std::string& kind, const IEngin
   auto session = OpenDriverSession(kind, clock, whyNot);
   if (!session || !session->Driver->IsDriverLoaded()) {
     std::fprintf(stderr, "%s\n", kDriverMissing);
+    ShowStartError(kDriverMissing);
     if (!whyNot.empty()) std::fprintf(stderr, "%s\n", whyNot.c_str());
     return nullptr;
   }
@@ -55,6 +57,7 @@ int Emulate(const TProgramOptions& options, bool serveInstances) {
   TMonotonicClock clock;
   auto session = OpenDriver(options.Driver, clock);
   if (!session) return 1;
+  if (RunsWithWindow(options)) return RunWindowed(*session->Driver, clock, options);
   TRunner runner(*session->Driver, TRunOptions{options.StatsJson, serveInstances, options.Preset, options.Parameters});
   return runner.Run();
 }
@@ -83,15 +86,15 @@ bool ForwardToFirstInstance(const std::string& program, const std::vector<std::s
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  const TProgramOptions options = ParseProgramOptions(arguments);
+
+  const std::unique_ptr<QCoreApplication> application = CreateApplication(argc, argv, RunsWithWindow(options));
   QCoreApplication::setApplicationName(QStringLiteral("Ovelda Tarnwick"));
   QCoreApplication::setOrganizationName(QStringLiteral("Ovelda"));
   // A reader of our output that goes away must not kill a run mid-way.
   std::signal(SIGPIPE, SIG_IGN);
-
-  std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
-  const TProgramOptions options = ParseProgramOptions(arguments);
   if (!options.Error.empty()) {
     std::fprintf(stderr, "%s\n%s", options.Error.c_str(), UsageText(argv[0]).c_str());
     return 2;
