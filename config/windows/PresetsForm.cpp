@@ -38,7 +38,8 @@ TPresetsForm::TPresetsForm(QWidget* parent, const std::array<QIcon, 3>& kindIcon
 
   FillList(kindIcons);
   PresetListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  PresetListView->setMinimumWidth(560);
+  PresetListView->header()->setStretchLastSection(false);
+  PresetListView->setMinimumWidth(660);
   setMinimumHeight(300);
   setSizeGripEnabled(false);
 
