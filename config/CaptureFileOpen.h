@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 enum class TCaptureWriteMode : int;
 

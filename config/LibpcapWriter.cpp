@@ -127,7 +127,7 @@ void TLibpcapWriter::RunBufferWriter() {
 
 void TLibpcapWriter::WriteChunks(const TChunkQueue::TChunks& chunks) {
   for (const TChunkQueue::TChunk& chunk : chunks) {
-    if (!FFile.IsOpen()) return;
+    if (!FFile.Valid()) return;
     if (const int error = WriteAll(FFile.Get(), chunk.Bytes.get(), chunk.Used)) FailWriting(error);
   }
 }

@@ -9,7 +9,7 @@
 
 #include "config/CaptureClock.h"
 #include "config/ChunkQueue.h"
-#include "config/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 // The position in the "Session write mode" list.
 enum class TCaptureWriteMode : int { cmOverwrite = 0, cmAppend = 1, cmAutoRename = 2 };

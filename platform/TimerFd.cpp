@@ -11,7 +11,7 @@ namespace {
 
 constexpr long kNanosPerMs = 1000000;
 
-[[noreturn]] void ThrowSystemError(const char* what) { throw std::system_error(errno, std::system_category(), what); }
+[[noreturn]] void ThrowTimerError(const char* what) { throw std::system_error(errno, std::system_category(), what); }
 
 // The next whole millisecond of CLOCK_MONOTONIC.
 timespec NextWholeMillisecond() {
@@ -33,12 +33,12 @@ TTimerFd::TTimerFd(uint32_t periodMs) : FFd(timerfd_create(CLOCK_MONOTONIC, TFD_
   // kernel can: the default 50 us of timer slack would otherwise be added to
   // every frame's delay. Timers are created on the thread that waits on them.
   prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
-  if (!FFd.Valid()) ThrowSystemError("timerfd_create");
+  if (!FFd.Valid()) ThrowTimerError("timerfd_create");
   itimerspec timing{};
   timing.it_value = NextWholeMillisecond();
   timing.it_interval.tv_sec = periodMs / 1000;
   timing.it_interval.tv_nsec = static_cast<long>(periodMs % 1000) * kNanosPerMs;
-  if (timerfd_settime(FFd.Get(), TFD_TIMER_ABSTIME, &timing, nullptr) != 0) ThrowSystemError("timerfd_settime");
+  if (timerfd_settime(FFd.Get(), TFD_TIMER_ABSTIME, &timing, nullptr) != 0) ThrowTimerError("timerfd_settime");
 }
 
 uint64_t TTimerFd::WaitForTick() {

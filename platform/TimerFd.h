@@ -4,7 +4,7 @@
 // a frame due at a millisecond leaves within a fraction of one.
 
 #include "engine/EngineClock.h"
-#include "platform/UniqueFd.h"
+#include "common/FileDescriptor.h"
 
 class TTimerFd : public IPeriodicTimer {
  public:
@@ -15,7 +15,7 @@ class TTimerFd : public IPeriodicTimer {
   std::string LastError() const override { return FLastError; }
 
  private:
-  TUniqueFd FFd;
+  TFileDescriptor FFd;
   std::string FLastError;
 };
 

@@ -3,10 +3,10 @@
 
 OT_BUILD_PACKAGES=(cmake ninja-build g++ clang pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libbpf-dev linux-libc-dev)
 # Real peers and tools the tests and benchmarks drive.
-OT_TOOL_PACKAGES=(iproute2 iputils-ping iperf3 tshark procps)
+OT_TOOL_PACKAGES=(iproute2 iputils-ping iperf3 tshark procps python3)
 
 ot_missing_packages() {
   local p

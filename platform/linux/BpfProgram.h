@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/linux/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 // Carried by every frame this process puts back on the adapter's path, so that
 // the adapter's own programs let it pass instead of stealing it again. Below

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/linux/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 class TFramePoller {
  public:

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 // One request under construction: the header, a fixed family record, then
 // attributes.

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/linux/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 class TPacketSocket {
  public:

@@ -7,7 +7,7 @@
 #include <string>
 #include <sys/uio.h>
 
-#include "platform/linux/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 class TTapDevice {
  public:

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "platform/linux/BpfProgram.h"
-#include "platform/linux/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 enum class TAttachKind { Tcx, ClsBpf };
 

@@ -1,8 +1,6 @@
 #pragma once
 // A move-only owner of one file descriptor: whatever path a function leaves
 // by, the descriptor is closed exactly once.
-#include <unistd.h>
-
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -10,16 +8,17 @@
 class TFileDescriptor {
  public:
   TFileDescriptor() = default;
+  explicit TFileDescriptor(int fd) : FFd(fd) {}
   // Takes ownership of fd; a negative value is refused with the context text
   // and errno's message, so callers can wrap a system call directly.
   TFileDescriptor(int fd, const std::string& what);
   ~TFileDescriptor() { Reset(); }
 
-  TFileDescriptor(TFileDescriptor&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+  TFileDescriptor(TFileDescriptor&& other) noexcept : FFd(other.Release()) {}
   TFileDescriptor& operator=(TFileDescriptor&& other) noexcept {
     if (this != &other) {
       Reset();
-      FFd = std::exchange(other.FFd, -1);
+      FFd = other.Release();
     }
     return *this;
   }
@@ -28,10 +27,10 @@ class TFileDescriptor {
 
   int Get() const { return FFd; }
   bool Valid() const { return FFd >= 0; }
-  void Reset() {
-    if (FFd >= 0) ::close(FFd);
-    FFd = -1;
-  }
+  // Closes the descriptor now; the owner is then empty.
+  void Reset();
+  // Gives the descriptor up without closing it.
+  int Release() { return std::exchange(FFd, -1); }
 
  private:
   int FFd = -1;
