@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 
 // Skips the test with a visible message unless it may build namespaces.
 #define OT_REQUIRE_NETNS()                                                         \

@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 
 #include "AboutTestSupport.h"
-#include "platform/linux/FileDescriptor.h"
+#include "common/FileDescriptor.h"
 #include "tests/platform/linux/NetnsLab.h"
 #include "ui/about/ConnectionListView.h"
 #include "ui/about/NetStatConnectionSource.h"
