@@ -146,7 +146,7 @@ void TEngine::QueueForLatency(TFrameRequest& request, TReinjectMode mode, int32_
   TLockGuard latency(Locks.LatencyQueueLock);
   TLatencySimulationQueueItem& item = State.LatencyQueue.PushBack();
   CopyIntoItem(item.Frame, request, mode);
-  item.EntryTime = MillisecondClockCeil(Clock);
+  item.EntryTime = ReadClock(Clock);
   item.Delay = delay;
 }
 
@@ -258,7 +258,7 @@ void TEngine::ReleaseDueLatencyFrames() {
     TLatencySimulationQueueItem* head = nullptr;
     {
       TLockGuard latency(Locks.LatencyQueueLock);
-      if (queue.Empty() || !IsDue(MillisecondClock(Clock), queue.Front().EntryTime, queue.Front().Delay)) return;
+      if (queue.Empty() || !IsDue(ReadClock(Clock), queue.Front().EntryTime, queue.Front().Delay)) return;
       head = &queue.Front();
     }
     // The impairments take SettingsLock, so they run without
@@ -274,6 +274,14 @@ void TEngine::ReleaseDueLatencyFrames() {
     } pop{*this};
     ApplyImpairments(request, head->Frame.Mode, head->Delay);
   }
+}
+
+int64_t TEngine::MicrosecondsUntilNextLatencyRelease() {
+  TLockGuard engine(Locks.EngineLock);
+  TLockGuard latency(Locks.LatencyQueueLock);
+  const auto& queue = State.LatencyQueue;
+  if (queue.Empty()) return -1;
+  return MicrosecondsUntilDue(ReadClock(Clock), queue.Front().EntryTime, queue.Front().Delay);
 }
 
 void TEngine::RefillTokens(uint32_t periodMs) {

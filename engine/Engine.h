@@ -75,6 +75,9 @@ class TEngine {
   // The latency thread's release step: every frame whose delay has passed
   // goes on to the impairments, in queue order.
   void ReleaseDueLatencyFrames();
+  // How long until the head of the latency queue is due: 0 when it is, -1
+  // when the queue is empty.
+  int64_t MicrosecondsUntilNextLatencyRelease();
   // The rate limiter's timer tick: adds one period's tokens to each limited
   // direction, up to its bucket depth.
   void RefillTokens(uint32_t periodMs);

@@ -13,23 +13,31 @@ class IEngineClock {
   virtual uint64_t NowMicroseconds() const = 0;
 };
 
-// The 32-bit millisecond clock the latency queue runs on. It wraps after
-// about 49.7 days; due times are therefore compared as differences.
-inline uint32_t MillisecondClock(const IEngineClock& clock) {
-  return static_cast<uint32_t>(clock.NowMicroseconds() / 1000);
+// A reading of the engine clock as the latency queue keeps it: the 32-bit
+// millisecond clock, which wraps after about 49.7 days, and the microseconds
+// within that millisecond.
+struct TClockReading {
+  uint32_t Milliseconds;
+  uint16_t Microseconds;  // 0..999
+};
+
+inline TClockReading ReadClock(const IEngineClock& clock) {
+  const uint64_t now = clock.NowMicroseconds();
+  return TClockReading{static_cast<uint32_t>(now / 1000), static_cast<uint16_t>(now % 1000)};
 }
 
-// The millisecond clock rounded up: a frame's entry time, so that reading the
-// clock late in a millisecond never shortens the frame's delay.
-inline uint32_t MillisecondClockCeil(const IEngineClock& clock) {
-  return static_cast<uint32_t>((clock.NowMicroseconds() + 999) / 1000);
+// Microseconds from now until entry + delay ms; 0 once it has passed. The
+// millisecond parts are compared as a difference, so the answer stays right
+// across a wrap of the 32-bit clock.
+inline int64_t MicrosecondsUntilDue(TClockReading now, TClockReading entry, int32_t delay) {
+  const int32_t elapsedMs = static_cast<int32_t>(now.Milliseconds - entry.Milliseconds);
+  const int64_t elapsed = int64_t{elapsedMs} * 1000 + now.Microseconds - entry.Microseconds;
+  const int64_t remaining = int64_t{delay} * 1000 - elapsed;
+  return remaining > 0 ? remaining : 0;
 }
 
-// True once at least delay ms have passed since entry, across a wrap of the
-// 32-bit clock too.
-inline bool IsDue(uint32_t now, uint32_t entry, int32_t delay) {
-  const uint32_t elapsed = now - entry;
-  return static_cast<int32_t>(elapsed) >= delay;
+inline bool IsDue(TClockReading now, TClockReading entry, int32_t delay) {
+  return MicrosecondsUntilDue(now, entry, delay) == 0;
 }
 
 // A periodic timer whose ticks fall on whole periods of the engine clock.
@@ -52,4 +60,7 @@ class ITimerFactory {
   // A timer with the given period whose first tick is at once; throws with
   // the system's message when the timer cannot be made.
   virtual std::unique_ptr<IPeriodicTimer> CreatePeriodic(uint32_t periodMs) = 0;
+  // Sleeps the calling thread for a part of one period, so that a frame due
+  // between two ticks can leave when it is due rather than at the next tick.
+  virtual void SleepMicroseconds(uint32_t microseconds) = 0;
 };

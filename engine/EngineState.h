@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "engine/EngineClock.h"
 #include "engine/FrameQueue.h"
 #include "engine/PacketDriver.h"
 
@@ -23,8 +24,8 @@ struct TBufferQueueItem {
 
 struct TLatencySimulationQueueItem {
   TBufferQueueItem Frame;
-  uint32_t EntryTime;  // ms on the engine's millisecond clock
-  int32_t Delay;       // ms
+  TClockReading EntryTime;  // when the frame entered, on the engine clock
+  int32_t Delay;            // ms
 };
 
 struct TEngineCounters {

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr int kWakeIntervalMs = 500;
+constexpr int64_t kLatencyPeriodUs = 1000;
 constexpr unsigned kPassesPerAddressRefresh = 20;  // every 10 s
 constexpr unsigned kPassesPerBitErrorTick = 2;     // every second
 
@@ -33,6 +34,13 @@ void TLatencySimulationThread::Execute() {
     if (timer->WaitForTick() == 0) throw std::runtime_error(timer->LastError());
     if (Terminated()) break;
     FEngine.ReleaseDueLatencyFrames();
+    // A frame due before the next tick leaves when it is due: the tick alone
+    // would add up to a millisecond to its delay.
+    const int64_t untilDue = FEngine.MicrosecondsUntilNextLatencyRelease();
+    if (untilDue > 0 && untilDue < kLatencyPeriodUs) {
+      FTimers.SleepMicroseconds(static_cast<uint32_t>(untilDue));
+      FEngine.ReleaseDueLatencyFrames();
+    }
   }
 }
 

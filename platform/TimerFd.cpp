@@ -55,3 +55,9 @@ uint64_t TTimerFd::WaitForTick() {
 std::unique_ptr<IPeriodicTimer> TTimerFdFactory::CreatePeriodic(uint32_t periodMs) {
   return std::make_unique<TTimerFd>(periodMs);
 }
+
+void TTimerFdFactory::SleepMicroseconds(uint32_t microseconds) {
+  timespec duration{static_cast<time_t>(microseconds / 1000000), static_cast<long>(microseconds % 1000000) * 1000};
+  while (clock_nanosleep(CLOCK_MONOTONIC, 0, &duration, &duration) == EINTR) {
+  }
+}

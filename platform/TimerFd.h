@@ -23,4 +23,5 @@ class TTimerFdFactory : public ITimerFactory {
  public:
   uint32_t MinimumPeriodMs() const override { return 1; }
   std::unique_ptr<IPeriodicTimer> CreatePeriodic(uint32_t periodMs) override;
+  void SleepMicroseconds(uint32_t microseconds) override;
 };

@@ -29,12 +29,41 @@ class LatencyQueue : public EngineFixture {
   }
 };
 
-TEST(LatencyDue, ComparesAcrossTheWrap) {
-  EXPECT_TRUE(IsDue(100, 0, 100));
-  EXPECT_FALSE(IsDue(99, 0, 99 + 1));
-  EXPECT_TRUE(IsDue(0, 0, 0));
-  EXPECT_FALSE(IsDue(0xFFFFFFF0u + 50, 0xFFFFFFF0u, 100)) << "wrapped, 50 ms passed";
-  EXPECT_TRUE(IsDue(0xFFFFFFF0u + 100, 0xFFFFFFF0u, 100)) << "wrapped, 100 ms passed";
+TEST(LatencyDue, ComparesToTheMicrosecondAndAcrossTheWrap) {
+  struct TCase {
+    TClockReading Now, Entry;
+    int32_t Delay;
+    int64_t Remaining;  // microseconds
+  };
+  const TCase cases[] = {
+      {{100, 0}, {0, 0}, 100, 0},
+      {{99, 999}, {0, 0}, 100, 1},
+      {{100, 699}, {0, 700}, 100, 1},  // entered late in a millisecond: due as late
+      {{100, 700}, {0, 700}, 100, 0},
+      {{0, 0}, {0, 0}, 0, 0},
+      {{0xFFFFFFF0u + 50, 0}, {0xFFFFFFF0u, 0}, 100, 50000},  // wrapped, 50 ms passed
+      {{0xFFFFFFF0u + 100, 0}, {0xFFFFFFF0u, 0}, 100, 0},     // wrapped, 100 ms passed
+      {{5000, 0}, {0, 0}, 100, 0},                             // long overdue
+  };
+  for (const TCase& c : cases) {
+    EXPECT_EQ(MicrosecondsUntilDue(c.Now, c.Entry, c.Delay), c.Remaining) << c.Now.Milliseconds;
+    EXPECT_EQ(IsDue(c.Now, c.Entry, c.Delay), c.Remaining == 0);
+  }
+}
+
+TEST_F(LatencyQueue, TheNextReleaseIsKnownToTheMicrosecond) {
+  EXPECT_EQ(Engine.MicrosecondsUntilNextLatencyRelease(), -1);
+  EnableLatency(0, 10, 0);
+  Clock.Now += 300;
+  Dispatch(UdpFrame(100, 1), false);
+  Clock.Now += 9900;
+  EXPECT_EQ(Engine.MicrosecondsUntilNextLatencyRelease(), 100);
+  Engine.ReleaseDueLatencyFrames();
+  EXPECT_TRUE(Sent().empty()) << "not a microsecond early";
+  Clock.Now += 100;
+  EXPECT_EQ(Engine.MicrosecondsUntilNextLatencyRelease(), 0);
+  Engine.ReleaseDueLatencyFrames();
+  EXPECT_EQ(Sent().size(), 1u);
 }
 
 TEST_F(LatencyQueue, FixedDelayNeverLeavesEarlyAndKeepsOrder) {
