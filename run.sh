@@ -12,4 +12,10 @@ if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: a 5-second headless run on the lab adapter \"lab0\" with the preset \"3G, lossy conditions\"." >&2
   exec build/app/ovelda-tarnwick --headless --driver lab --preset "3G, lossy conditions" /runtime:5
 fi
+# Intercepting real adapters needs root (or the capabilities); without them
+# the program runs on the in-process lab adapters rather than refusing to start.
+if [ "$(id -u)" -ne 0 ] && [[ " $* " != *" --driver "* ]]; then
+  echo "Not running as root: using the lab adapters (--driver lab). Run as root for real adapters." >&2
+  set -- --driver lab "$@"
+fi
 exec build/app/ovelda-tarnwick "$@"
