@@ -16,7 +16,12 @@
 #include "UiTestSupport.h"
 #include "common/Assertion.h"
 #include "common/IPEdit.h"
+#include "engine/Engine.h"
+#include "engine/SettingsApply.h"
+#include "engine/SimulatorThread.h"
 #include "filter/windows/EditRuleForm.h"
+#include "platform/LabDriver.h"
+#include "tests/filter/FrameBuilder.h"
 
 namespace {
 
@@ -591,4 +596,135 @@ TEST(EditRuleFormTest, Screenshots) {
   SaveScreenshot(*e.Form, "filter-rule-source-ipv6");
   e.Protocol("ARP");
   SaveScreenshot(*e.Form, "filter-rule-source-arp");
+}
+
+// Rules built in the editor and put in force in an engine on a lab adapter:
+// every frame the rule selects is impaired (lost, here), every other frame
+// passes untouched.
+namespace {
+
+class TTestClock : public IEngineClock {
+ public:
+  uint64_t NowMicroseconds() const override { return 1000000; }
+};
+
+class TIgnoringSink : public IErrorSink {
+ public:
+  void ShowError(const std::string& message) override { Messages.push_back(message); }
+  std::vector<std::string> Messages;
+};
+
+class TIdleThread : public TSimulatorThread {
+ public:
+  using TSimulatorThread::TSimulatorThread;
+  const char* ClassName() const override { return "TNormalProcess.TNormalThread"; }
+
+ protected:
+  void Execute() override {}
+};
+
+using frame_builder::TFrameBuilder;
+const frame_builder::TMac kMacOne = {2, 0, 0, 0, 0, 1}, kMacTwo = {2, 0, 0, 0, 0, 2};
+
+std::vector<uint8_t> Tcp4(const char* from, const char* to, uint16_t toPort, uint16_t fromPort = 4000) {
+  return TFrameBuilder().Ethernet(kMacTwo, kMacOne).IPv4(from, to, frame_builder::kProtoTcp).Tcp(fromPort, toPort).Build();
+}
+std::vector<uint8_t> Udp4(const char* from, const char* to, uint16_t toPort) {
+  return TFrameBuilder().Ethernet(kMacTwo, kMacOne).IPv4(from, to, frame_builder::kProtoUdp).Udp(4000, toPort).Build();
+}
+std::vector<uint8_t> Udp6(const char* from, const char* to) {
+  return TFrameBuilder().Ethernet(kMacTwo, kMacOne).IPv6(from, to, frame_builder::kProtoUdp).Udp(4000, 53).Build();
+}
+std::vector<uint8_t> Arp() {
+  return TFrameBuilder().Ethernet(frame_builder::kBroadcastMac, kMacOne).Arp(1, kMacOne, "10.0.0.1", {}, "10.0.0.2").Build();
+}
+
+// True when the frame came out of the engine untouched by the rule's loss.
+bool PassesThrough(TEngine& engine, TLabDriver& driver, TAdapterHandle adapter, TSimulatorThread& thread,
+                   const std::vector<uint8_t>& bytes) {
+  TFrameBuffer buffer{};
+  std::copy(bytes.begin(), bytes.end(), buffer.Data);
+  buffer.Length = static_cast<uint32_t>(bytes.size());
+  buffer.DeviceFlags = kPacketFlagOutgoing;
+  TFrameRequest request{adapter, &buffer};
+  engine.DispatchFrame(thread, request, TReinjectMode::rmNatural);
+  return driver.TakeSentToWire(adapter).size() == 1;
+}
+
+}  // namespace
+
+TEST(EditRuleFormTest, RulesBuiltInTheEditorSelectTheirFramesInASimulation) {
+  struct TCase {
+    const char* Name;
+    const char* Protocol;
+    TSetup Setup;
+    std::vector<std::vector<uint8_t>> Selected, Passed;
+  };
+  const std::vector<TCase> cases = {
+      {"destination address and port", "IPv4 TCP",
+       [](TEditor& e) {
+         e.Click("DestinationSingleIPRadio");
+         e.Set("DestinationFirstIPv4Edit", "10.0.0.2");
+         e.Click("DestinationSinglePortRadio");
+         e.Set("DestinationPortEdit", "80");
+       },
+       {Tcp4("10.0.0.1", "10.0.0.2", 80), Tcp4("10.0.0.2", "10.0.0.1", 4000, 80) /* the answer: sides exchanged */},
+       {Tcp4("10.0.0.1", "10.0.0.2", 81), Udp4("10.0.0.1", "10.0.0.2", 80), Tcp4("10.0.0.1", "10.0.0.3", 80)}},
+      {"IPv6 source range", "IPv6 UDP",
+       [](TEditor& e) {
+         e.Click("SourceIPRangeRadio");
+         e.Set("SourceFirstIPv6Edit", "2001:db8::1");
+         e.Set("SourceLastIPv6Edit", "2001:db8::ff");
+       },
+       {Udp6("2001:db8::10", "2001:db8:1::1")},
+       {Udp6("2001:db8::1:0", "2001:db8:1::1"), Udp4("10.0.0.1", "10.0.0.2", 53)}},
+      {"group of sources", "Any IPv4",
+       [](TEditor& e) {
+         e.Click("SourceGroupRadio");
+         e.W<QComboBox>("SourceGroupCombobox")->setCurrentIndex(0);  // "Servers": 10.0.0.1
+       },
+       {Udp4("10.0.0.1", "10.0.0.7", 9)},
+       {Udp4("10.0.0.3", "10.0.0.7", 9)}},
+      {"this host", "Any IPv4", [](TEditor& e) { e.Click("SourceLocalHostRadio"); },
+       {Udp4("10.0.0.9", "10.0.0.7", 9), Udp4("10.0.0.7", "10.0.0.9", 9)},
+       {Udp4("10.0.0.3", "10.0.0.7", 9)}},
+      {"ARP only", "ARP", [](TEditor&) {}, {Arp()}, {Udp4("10.0.0.1", "10.0.0.2", 9)}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TEditor e;
+    e.Open();
+    e.Protocol(c.Protocol);
+    c.Setup(e);
+    e.Click("EnableFilterCheckBox");
+    e.Ok();
+    ASSERT_TRUE(e.Boxes.Errors().empty()) << e.Boxes.Errors().front();
+
+    TTestClock clock;
+    TLabDriver driver(clock);
+    const TAdapterHandle adapter = driver.AddAdapter("lab0", kMacOne);
+    TIgnoringSink sink;
+    TErrorChannel errors(sink);
+    errors.SetWakeOwner([&] { errors.ServePending(); });
+    TEngine engine(driver, clock, 1);
+    engine.LocalAddressSource = [] {
+      TIPAddrList local;
+      local.Add(V4("10.0.0.9"));
+      return local;
+    };
+    engine.RefreshLocalAddresses();
+    TSettingsControls controls;
+    controls.LossEnabled = true;
+    controls.LossValue = 1000;  // every selected frame is lost
+    ApplySettings(engine, TSettingsPart::spAll, controls);
+    {
+      TLockGuard lock(engine.Locks.SettingsLock);
+      engine.Settings.Filter = e.Filter;
+    }
+    TIdleThread thread(errors);
+    for (const auto& frame : c.Selected) EXPECT_FALSE(PassesThrough(engine, driver, adapter, thread, frame));
+    for (const auto& frame : c.Passed) EXPECT_TRUE(PassesThrough(engine, driver, adapter, thread, frame));
+    EXPECT_EQ(engine.Counters().DroppedOut, c.Selected.size());
+    EXPECT_TRUE(sink.Messages.empty());
+  }
 }
