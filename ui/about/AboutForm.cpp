@@ -12,7 +12,7 @@
 #include "ui/about/ProductLogo.h"
 #include "ui/about/ProgramVersion.h"
 #include "ui/about/VendorAddresses.h"
-#include "ui/graph/ScreenScale.h"
+#include "common/ScreenScale.h"
 
 namespace {
 

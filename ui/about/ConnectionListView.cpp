@@ -7,7 +7,7 @@
 #include "common/MessageBoxes.h"
 #include "ui/about/ConnectionRows.h"
 #include "ui/about/ConnectionSource.h"
-#include "ui/graph/ScreenScale.h"
+#include "common/ScreenScale.h"
 
 const char* const TConnectionListView::kIPv6NotTerminable = "IPv6 connections cannot be terminated";
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "common/Assertion.h"
-#include "ui/graph/ScreenScale.h"
+#include "common/ScreenScale.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "AboutTestSupport.h"
 #include "ui/about/ConnectionListView.h"
 #include "ui/about/ConnectionSource.h"
-#include "ui/graph/ScreenScale.h"
+#include "common/ScreenScale.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/graph/ScreenScale.h"
+#include "common/ScreenScale.h"
 
 #include <QGuiApplication>
 #include <QScreen>
