@@ -26,6 +26,7 @@
 #include "platform/LabDriver.h"
 #include "platform/MonotonicClock.h"
 #include "platform/TimerFd.h"
+#include "tests/engine/EngineTestDoubles.h"
 #include "tests/filter/FrameBuilder.h"
 
 namespace {
@@ -35,15 +36,6 @@ using TSteady = std::chrono::steady_clock;
 class TPrintingSink : public IErrorSink {
  public:
   void ShowError(const std::string& message) override { std::fprintf(stderr, "%s\n", message.c_str()); }
-};
-
-class TBenchThread : public TSimulatorThread {
- public:
-  using TSimulatorThread::TSimulatorThread;
-  const char* ClassName() const override { return "TBench"; }
-
- protected:
-  void Execute() override {}
 };
 
 std::vector<uint8_t> UdpFrame(uint32_t length, uint16_t destinationPort = 9) {
@@ -64,7 +56,7 @@ struct TBenchEngine {
   TPrintingSink Sink;
   TErrorChannel Errors{Sink};
   TEngine Engine{Driver, Clock, 1};
-  TBenchThread Thread{Errors};
+  TIdleThread Thread{Errors};
   TSettingsControls Controls;
 
   TBenchEngine() {

@@ -11,32 +11,9 @@
 #include "engine/ErrorChannel.h"
 #include "engine/SettingsApply.h"
 #include "engine/SimulatorThread.h"
+#include "tests/engine/EngineTestDoubles.h"
 #include "platform/LabDriver.h"
 #include "tests/filter/FrameBuilder.h"
-
-class TFakeClock : public IEngineClock {
- public:
-  uint64_t NowMicroseconds() const override { return Now; }
-  void AdvanceMs(uint64_t ms) { Now += ms * 1000; }
-  uint64_t Now = 1000000;  // 1 s
-};
-
-// Collects what would be shown in error boxes.
-class TCollectingSink : public IErrorSink {
- public:
-  void ShowError(const std::string& message) override { Messages.push_back(message); }
-  std::vector<std::string> Messages;
-};
-
-// A thread object that is never started; DispatchFrame reports through it.
-class TIdleThread : public TSimulatorThread {
- public:
-  using TSimulatorThread::TSimulatorThread;
-  const char* ClassName() const override { return "TNormalProcess.TNormalThread"; }
-
- protected:
-  void Execute() override {}
-};
 
 inline const frame_builder::TMac kLocalMac = {0x02, 0, 0, 0, 0, 0x01};
 inline const frame_builder::TMac kPeerMac = {0x02, 0, 0, 0, 0, 0x02};

@@ -9,16 +9,9 @@
 #include "common/Assertion.h"
 #include "filter/FilterSettings.h"
 #include "filter/LocalAddresses.h"
+#include "tests/filter/AddressText.h"
 
 namespace {
-
-TIPAddr Addr(const char* text) {
-  uint32_t v4;
-  if (StrToIPv4(text, v4)) return TIPAddr::Create(v4);
-  TIn6_addr v6;
-  EXPECT_TRUE(StrToIPv6(text, v6)) << text;
-  return TIPAddr::Create(v6);
-}
 
 // ---------------------------------------------------------------- TGroupList
 

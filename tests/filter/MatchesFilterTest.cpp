@@ -9,6 +9,7 @@
 
 #include "common/Assertion.h"
 #include "tests/filter/FrameBuilder.h"
+#include "tests/filter/AddressText.h"
 
 namespace {
 
@@ -21,14 +22,6 @@ const TMac kMacZero = {};
 
 constexpr const char* kLocal4 = "192.168.1.10";
 constexpr const char* kLocal6 = "2001:db8::10";
-
-TIPAddr Addr(const char* text) {
-  uint32_t v4;
-  if (StrToIPv4(text, v4)) return TIPAddr::Create(v4);
-  TIn6_addr v6;
-  EXPECT_TRUE(StrToIPv6(text, v6)) << text;
-  return TIPAddr::Create(v6);
-}
 
 THWAddr Mac(const TMac& m) { return THWAddr::FromBytes(m.data()); }
 

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <functional>
 
+#include "tests/filter/AddressText.h"
 #include "UiTestSupport.h"
 #include "common/Assertion.h"
 #include "common/IPEdit.h"
@@ -21,21 +22,10 @@
 #include "engine/SimulatorThread.h"
 #include "filter/windows/EditRuleForm.h"
 #include "platform/LabDriver.h"
+#include "tests/engine/EngineTestDoubles.h"
 #include "tests/filter/FrameBuilder.h"
 
 namespace {
-
-TIPAddr V4(const char* text) {
-  uint32_t addr = 0;
-  EXPECT_TRUE(StrToIPv4(text, addr)) << text;
-  return TIPAddr::Create(addr);
-}
-
-TIPAddr V6(const char* text) {
-  TIn6_addr addr;
-  EXPECT_TRUE(StrToIPv6(text, addr)) << text;
-  return TIPAddr::Create(addr);
-}
 
 constexpr const char* kNoGroup = "Please choose a group. See Tools - Groups to define a group.";
 
@@ -50,8 +40,8 @@ struct TEditor {
   int Lookups = 0;
 
   TEditor() {
-    Filter.Groups.Add("Servers", {V4("10.0.0.1")});
-    Filter.Groups.Add("Clients", {V4("10.0.0.2")});
+    Filter.Groups.Add("Servers", {Addr("10.0.0.1")});
+    Filter.Groups.Add("Clients", {Addr("10.0.0.2")});
   }
 
   void Open() {
@@ -84,7 +74,7 @@ struct TEditor {
     QWidget* field = W(name);
     if (auto* ipv4 = qobject_cast<TIPv4Edit*>(field)) {
       if (*text)
-        ipv4->SetEditAddr(V4(text));
+        ipv4->SetEditAddr(Addr(text));
       else
         ipv4->Clear();
     } else if (auto* ipv6 = qobject_cast<TIPv6Edit*>(field)) {
@@ -430,8 +420,8 @@ TEST(EditRuleFormTest, OkStoresWhatPassesTheChecks) {
          e.Set("SourceLastIPv4Edit", "10.0.1.0");
        },
        [](const TFilterSettings& r) {
-         EXPECT_EQ(r.Source.Addr1, V4("10.0.0.255"));
-         EXPECT_EQ(r.Source.Addr2, V4("10.0.1.0"));
+         EXPECT_EQ(r.Source.Addr1, Addr("10.0.0.255"));
+         EXPECT_EQ(r.Source.Addr2, Addr("10.0.1.0"));
        }},
       {"the IPv6 fields for an IPv6 protocol", "IPv6 UDP",
        [](TEditor& e) {
@@ -447,7 +437,7 @@ TEST(EditRuleFormTest, OkStoresWhatPassesTheChecks) {
        [](const TFilterSettings& r) {
          EXPECT_TRUE(r.Enabled);
          EXPECT_EQ(r.VlanId, 100);
-         EXPECT_EQ(r.Source.Addr1, V6("2001:db8::1"));
+         EXPECT_EQ(r.Source.Addr1, Addr("2001:db8::1"));
          EXPECT_EQ(r.Destination.AddrType, akGroup);
          EXPECT_EQ(r.Destination.GroupId, 1);
          EXPECT_EQ(r.Destination.Ports, (std::vector<uint16_t>{53, 5353}));
@@ -474,12 +464,12 @@ TEST(EditRuleFormTest, StoredRulesComeBackThroughTheEditor) {
   rules[0].Enabled = true;
   rules[0].Protocol = fpIPv4TCP;
   rules[0].VlanId = 100;
-  rules[0].Source = {V4("10.0.0.1"), V4("10.0.0.200"), akIPRange, THWAddr::Create("020000000001"), 1, {1000, 2000}, ptRange};
-  rules[0].Destination = {V4("192.168.1.1"), TIPAddr(), akSingleIP, THWAddr(), 0, {80}, ptSingle};
+  rules[0].Source = {Addr("10.0.0.1"), Addr("10.0.0.200"), akIPRange, THWAddr::Create("020000000001"), 1, {1000, 2000}, ptRange};
+  rules[0].Destination = {Addr("192.168.1.1"), TIPAddr(), akSingleIP, THWAddr(), 0, {80}, ptSingle};
   rules[1].Enabled = true;
   rules[1].Protocol = fpIPv6TCPUDP;
-  rules[1].Source = {V6("fe80::1"), V6("fe80::ff"), akIPRange, THWAddr(), -1, {443, 80, 8080}, ptList};
-  rules[1].Destination = {V6("2001:db8::1"), TIPAddr::Create(TIn6_addr()), akSingleIP, THWAddr(), -1, {}, ptAny};
+  rules[1].Source = {Addr("fe80::1"), Addr("fe80::ff"), akIPRange, THWAddr(), -1, {443, 80, 8080}, ptList};
+  rules[1].Destination = {Addr("2001:db8::1"), TIPAddr::Create(TIn6_addr()), akSingleIP, THWAddr(), -1, {}, ptAny};
   rules[2].Protocol = fpAnyIPv4;
   rules[2].Source.AddrType = akMac;
   rules[2].Source.Mac = THWAddr::Create("001A2B3C4D5E");
@@ -582,7 +572,7 @@ TEST(EditRuleFormTest, Screenshots) {
   TEditor e;
   e.Filter.Enabled = true;
   e.Filter.Protocol = fpIPv4TCP;
-  e.Filter.Source = {V4("10.0.0.1"), V4("10.0.0.200"), akIPRange, THWAddr(), -1, {1000, 2000}, ptRange};
+  e.Filter.Source = {Addr("10.0.0.1"), Addr("10.0.0.200"), akIPRange, THWAddr(), -1, {1000, 2000}, ptRange};
   e.Filter.Destination = {TIPAddr(), TIPAddr(), akMac, THWAddr::Create("001A2B3C4D5E"), -1, {80, 443}, ptList};
   e.Open();
   SaveScreenshot(*e.Form, "filter-rule-general");
@@ -602,26 +592,6 @@ TEST(EditRuleFormTest, Screenshots) {
 // every frame the rule selects is impaired (lost, here), every other frame
 // passes untouched.
 namespace {
-
-class TTestClock : public IEngineClock {
- public:
-  uint64_t NowMicroseconds() const override { return 1000000; }
-};
-
-class TIgnoringSink : public IErrorSink {
- public:
-  void ShowError(const std::string& message) override { Messages.push_back(message); }
-  std::vector<std::string> Messages;
-};
-
-class TIdleThread : public TSimulatorThread {
- public:
-  using TSimulatorThread::TSimulatorThread;
-  const char* ClassName() const override { return "TNormalProcess.TNormalThread"; }
-
- protected:
-  void Execute() override {}
-};
 
 using frame_builder::TFrameBuilder;
 const frame_builder::TMac kMacOne = {2, 0, 0, 0, 0, 1}, kMacTwo = {2, 0, 0, 0, 0, 2};
@@ -700,16 +670,16 @@ TEST(EditRuleFormTest, RulesBuiltInTheEditorSelectTheirFramesInASimulation) {
     e.Ok();
     ASSERT_TRUE(e.Boxes.Errors().empty()) << e.Boxes.Errors().front();
 
-    TTestClock clock;
+    TFakeClock clock;
     TLabDriver driver(clock);
     const TAdapterHandle adapter = driver.AddAdapter("lab0", kMacOne);
-    TIgnoringSink sink;
+    TCollectingSink sink;
     TErrorChannel errors(sink);
     errors.SetWakeOwner([&] { errors.ServePending(); });
     TEngine engine(driver, clock, 1);
     engine.LocalAddressSource = [] {
       TIPAddrList local;
-      local.Add(V4("10.0.0.9"));
+      local.Add(Addr("10.0.0.9"));
       return local;
     };
     engine.RefreshLocalAddresses();

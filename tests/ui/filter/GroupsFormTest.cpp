@@ -3,24 +3,13 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "tests/filter/AddressText.h"
 #include "UiTestSupport.h"
 #include "common/IPEdit.h"
 #include "filter/windows/AddIPForm.h"
 #include "filter/windows/GroupsForm.h"
 
 namespace {
-
-TIPAddr V4(const char* text) {
-  uint32_t addr = 0;
-  EXPECT_TRUE(StrToIPv4(text, addr)) << text;
-  return TIPAddr::Create(addr);
-}
-
-TIPAddr V6(const char* text) {
-  TIn6_addr addr;
-  EXPECT_TRUE(StrToIPv6(text, addr)) << text;
-  return TIPAddr::Create(addr);
-}
 
 std::vector<std::string> Lines(const QListWidget* list) {
   std::vector<std::string> lines;
@@ -45,7 +34,7 @@ struct TGroupsWindow {
   std::deque<std::optional<TIPAddr>> Addresses;  // nullopt = cancelled
 
   explicit TGroupsWindow(std::vector<std::string> names = {}, int32_t sourceGroup = -1, int32_t destinationGroup = -1) {
-    for (const std::string& name : names) Filter.Groups.Add(name, {V4("10.0.0.1")});
+    for (const std::string& name : names) Filter.Groups.Add(name, {Addr("10.0.0.1")});
     Filter.Source.GroupId = sourceGroup;
     Filter.Destination.GroupId = destinationGroup;
     Form = std::make_unique<TGroupsForm>(Filter, Lock);
@@ -122,7 +111,7 @@ TEST(GroupsFormTest, DoubleClickRenamesAGroup) {
 TEST(GroupsFormTest, AddressesAreAddedEditedAndDeleted) {
   TGroupsWindow w({"Lab"});
   w.SelectGroup(0);
-  w.Addresses = {V4("10.0.0.1"), V6("2001:db8::1"), std::nullopt};
+  w.Addresses = {Addr("10.0.0.1"), Addr("2001:db8::1"), std::nullopt};
   w.Click("AddIPv4Button");
   w.Click("AddIPv6Button");
   w.Click("AddIPv4Button");  // cancelled
@@ -132,16 +121,16 @@ TEST(GroupsFormTest, AddressesAreAddedEditedAndDeleted) {
   EXPECT_EQ(w.DialogStarts[0], TIPAddr()) << "IPv4 starts at 0.0.0.0";
   EXPECT_EQ(w.DialogStarts[1], TIPAddr::Create(TIn6_addr())) << "IPv6 starts at ::";
 
-  w.Addresses = {V6("fe80::2")};
+  w.Addresses = {Addr("fe80::2")};
   w.DoubleClick(w.AddressList(), 2);
-  EXPECT_EQ(w.DialogStarts.back(), V6("2001:db8::1")) << "the dialog shows the address edited";
+  EXPECT_EQ(w.DialogStarts.back(), Addr("2001:db8::1")) << "the dialog shows the address edited";
   EXPECT_EQ(Lines(w.AddressList()), (std::vector<std::string>{"10.0.0.1", "10.0.0.1", "fe80::2"}));
 
   w.AddressList()->setCurrentRow(0);
   w.Click("DeleteAddressButton");
   EXPECT_EQ(Lines(w.AddressList()), (std::vector<std::string>{"10.0.0.1", "fe80::2"}));
-  EXPECT_EQ(w.Form->Groups().GroupAddresses(0), (TIPAddrList{V4("10.0.0.1"), V6("fe80::2")}));
-  EXPECT_EQ(w.Filter.Groups.GroupAddresses(0), TIPAddrList{V4("10.0.0.1")}) << "the rule changes at the close";
+  EXPECT_EQ(w.Form->Groups().GroupAddresses(0), (TIPAddrList{Addr("10.0.0.1"), Addr("fe80::2")}));
+  EXPECT_EQ(w.Filter.Groups.GroupAddresses(0), TIPAddrList{Addr("10.0.0.1")}) << "the rule changes at the close";
 }
 
 TEST(GroupsFormTest, TheRulesGroupsCannotBeDeleted) {
@@ -205,7 +194,7 @@ TEST(GroupsFormTest, EveryWayOfClosingKeepsTheChanges) {
 
 TEST(GroupsFormTest, Screenshot) {
   TGroupsWindow w({"Web servers", "Build farm", "Printers"});
-  w.Filter.Groups.GroupAddresses(1).Add(V6("2001:db8::17"));
+  w.Filter.Groups.GroupAddresses(1).Add(Addr("2001:db8::17"));
   w.Form = std::make_unique<TGroupsForm>(w.Filter, w.Lock);
   w.Form->show();
   w.SelectGroup(1);
@@ -221,9 +210,9 @@ TEST(AddIPFormTest, CaptionAndFieldFollowTheAddressVersion) {
     const char* Shown;
   } const cases[] = {
       {TIPAddr(), "Add an IPv4 address", false, ""},
-      {V4("10.0.0.7"), "Add an IPv4 address", false, "10.0.0.7"},
+      {Addr("10.0.0.7"), "Add an IPv4 address", false, "10.0.0.7"},
       {TIPAddr::Create(TIn6_addr()), "Add an IPv6 address", true, ""},
-      {V6("2001:DB8:0:0:0:0:0:1"), "Add an IPv6 address", true, "2001:db8::1"},  // editing shows it compressed
+      {Addr("2001:DB8:0:0:0:0:0:1"), "Add an IPv6 address", true, "2001:db8::1"},  // editing shows it compressed
   };
   for (const auto& c : cases) {
     TAddIPForm form(c.Address);
@@ -274,7 +263,7 @@ TEST(AddIPFormTest, OkRefusesAnEmptyAddress) {
 
 TEST(AddIPFormTest, CancelAndEscapeChangeNothing) {
   TFakeMessageBoxes boxes;
-  TAddIPForm form(V4("10.0.0.1"));
+  TAddIPForm form(Addr("10.0.0.1"));
   ShowActive(form);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
   EXPECT_FALSE(form.isVisible());
@@ -283,10 +272,10 @@ TEST(AddIPFormTest, CancelAndEscapeChangeNothing) {
 }
 
 TEST(AddIPFormTest, Screenshot) {
-  TAddIPForm four(V4("192.168.1.20"));
+  TAddIPForm four(Addr("192.168.1.20"));
   four.show();
   SaveScreenshot(four, "filter-addip-v4");
-  TAddIPForm six(V6("fe80::1"));
+  TAddIPForm six(Addr("fe80::1"));
   six.show();
   SaveScreenshot(six, "filter-addip-v6");
 }

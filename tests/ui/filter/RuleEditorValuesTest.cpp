@@ -2,23 +2,12 @@
 // numbers, loading a rule, storing one, and renumbering groups.
 #include <gtest/gtest.h>
 
+#include "tests/filter/AddressText.h"
 #include "common/Assertion.h"
 #include "filter/windows/GroupRenumbering.h"
 #include "filter/windows/RuleEditorValues.h"
 
 namespace {
-
-TIPAddr V4(const char* text) {
-  uint32_t addr = 0;
-  EXPECT_TRUE(StrToIPv4(text, addr)) << text;
-  return TIPAddr::Create(addr);
-}
-
-TIPAddr V6(const char* text) {
-  TIn6_addr addr;
-  EXPECT_TRUE(StrToIPv6(text, addr)) << text;
-  return TIPAddr::Create(addr);
-}
 
 TAddressFieldValue Field(const TIPAddr& addr) { return {addr, false}; }
 
@@ -88,9 +77,9 @@ TEST(RuleEditorValuesTest, LoadingPutsAddressesIntoTheFieldsOfTheirFamily) {
   TFilterSettings rule;
   rule.Protocol = fpIPv6TCP;
   rule.Source.AddrType = akIPRange;
-  rule.Source.Addr1 = V6("fe80::1");
-  rule.Source.Addr2 = V6("fe80::ff");
-  rule.Destination.Addr1 = V4("10.0.0.1");
+  rule.Source.Addr1 = Addr("fe80::1");
+  rule.Source.Addr2 = Addr("fe80::ff");
+  rule.Destination.Addr1 = Addr("10.0.0.1");
   rule.Destination.PortType = ptList;
   rule.Destination.Ports = {80, 443};
   rule.Source.PortType = ptRange;
@@ -115,16 +104,16 @@ TEST(RuleEditorValuesTest, LoadingPutsAddressesIntoTheFieldsOfTheirFamily) {
 
 TEST(RuleEditorValuesTest, StoreReplacesTheRuleAndKeepsTheGroups) {
   TFilterSettings rule;
-  rule.Groups.Add("Servers", {V4("10.0.0.1")});
+  rule.Groups.Add("Servers", {Addr("10.0.0.1")});
   rule.Destination.AddrType = akMac;  // replaced, not merged
   TRuleEditorValues values;
   values.Enabled = true;
   values.ProtocolPosition = ListPositionOfProtocol(fpIPv4TCP);
   values.VlanId = 100;
   values.Source.AddrType = akIPRange;
-  values.Source.IPv4First = Field(V4("10.0.0.1"));
-  values.Source.IPv4Last = Field(V4("10.0.0.9"));
-  values.Source.IPv6First = Field(V6("fe80::1"));
+  values.Source.IPv4First = Field(Addr("10.0.0.1"));
+  values.Source.IPv4Last = Field(Addr("10.0.0.9"));
+  values.Source.IPv6First = Field(Addr("fe80::1"));
   values.Source.PortType = ptRange;
   values.Source.PortFrom = "1000";
   values.Source.PortTo = "2000";
@@ -139,8 +128,8 @@ TEST(RuleEditorValuesTest, StoreReplacesTheRuleAndKeepsTheGroups) {
   EXPECT_EQ(rule.Protocol, fpIPv4TCP);
   EXPECT_EQ(rule.VlanId, 100);
   EXPECT_EQ(rule.Source.AddrType, akIPRange);
-  EXPECT_EQ(rule.Source.Addr1, V4("10.0.0.1")) << "an IPv4 protocol takes the IPv4 fields";
-  EXPECT_EQ(rule.Source.Addr2, V4("10.0.0.9"));
+  EXPECT_EQ(rule.Source.Addr1, Addr("10.0.0.1")) << "an IPv4 protocol takes the IPv4 fields";
+  EXPECT_EQ(rule.Source.Addr2, Addr("10.0.0.9"));
   EXPECT_EQ(rule.Source.Ports, (std::vector<uint16_t>{1000, 2000}));
   EXPECT_EQ(rule.Destination.AddrType, akGroup);
   EXPECT_EQ(rule.Destination.GroupId, 0);
@@ -156,8 +145,8 @@ TEST(RuleEditorValuesTest, StoreTakesTheAddressesOfTheProtocolsFamily) {
     uint8_t Protocol;
     TIPAddr Addr1;
   } const cases[] = {
-      {fpAnyIPv4, V4("10.0.0.1")},
-      {fpIPv6UDP, V6("2001:db8::1")},
+      {fpAnyIPv4, Addr("10.0.0.1")},
+      {fpIPv6UDP, Addr("2001:db8::1")},
       {fpAny, TIPAddr()},
       {fpARP, TIPAddr()},
       {fpPPPoE, TIPAddr()},
@@ -166,8 +155,8 @@ TEST(RuleEditorValuesTest, StoreTakesTheAddressesOfTheProtocolsFamily) {
     TRuleEditorValues values;
     values.ProtocolPosition = ListPositionOfProtocol(c.Protocol);
     values.Source.AddrType = akSingleIP;
-    values.Source.IPv4First = Field(V4("10.0.0.1"));
-    values.Source.IPv6First = Field(V6("2001:db8::1"));
+    values.Source.IPv4First = Field(Addr("10.0.0.1"));
+    values.Source.IPv6First = Field(Addr("2001:db8::1"));
     TFilterSettings rule;
     StoreRuleEditorValues(values, rule);
     EXPECT_EQ(rule.Source.Addr1, c.Addr1) << kFilterProtocolLabels[c.Protocol];
@@ -219,8 +208,8 @@ TEST(RuleEditorValuesTest, LoadThenStoreGivesTheRuleBack) {
     r.Enabled = true;
     r.Protocol = fpIPv4TCPUDP;
     r.VlanId = 4095;
-    r.Source = {V4("10.0.0.1"), V4("10.0.0.200"), akIPRange, THWAddr::Create("020000000001"), 1, {1000, 2000}, ptRange};
-    r.Destination = {V4("192.168.1.1"), TIPAddr(), akSingleIP, THWAddr(), -1, {80}, ptSingle};
+    r.Source = {Addr("10.0.0.1"), Addr("10.0.0.200"), akIPRange, THWAddr::Create("020000000001"), 1, {1000, 2000}, ptRange};
+    r.Destination = {Addr("192.168.1.1"), TIPAddr(), akSingleIP, THWAddr(), -1, {80}, ptSingle};
     r.Groups.Add("a");
     r.Groups.Add("b");
   }
@@ -228,8 +217,8 @@ TEST(RuleEditorValuesTest, LoadThenStoreGivesTheRuleBack) {
     TFilterSettings& r = rules[1];  // IPv6 with a port list
     r.Enabled = true;
     r.Protocol = fpIPv6UDP;
-    r.Source = {V6("fe80::1"), V6("fe80::ff"), akIPRange, THWAddr(), -1, {}, ptAny};
-    r.Destination = {V6("2001:db8::1"), V6("::1"), akSingleIP, THWAddr(), -1, {53, 5353, 0}, ptList};
+    r.Source = {Addr("fe80::1"), Addr("fe80::ff"), akIPRange, THWAddr(), -1, {}, ptAny};
+    r.Destination = {Addr("2001:db8::1"), Addr("::1"), akSingleIP, THWAddr(), -1, {53, 5353, 0}, ptList};
   }
   {
     TFilterSettings& r = rules[2];  // MAC and group sides
