@@ -176,7 +176,9 @@ void TEngine::ApplyImpairments(TFrameRequest& request, TReinjectMode mode, int32
     Effects.Post(WM_EFFECT_DUPLICATION);
     ++(incoming ? c.DuplicatedIn : c.DuplicatedOut);
   }
-  const bool held = DecideReordering(Settings.Reordering, PercentageResolution.Reordering, Random);
+  const auto& heldQueue = incoming ? State.ReorderQueueIn : State.ReorderQueueOut;
+  const bool held = DecideReordering(Settings.Reordering, PercentageResolution.Reordering, Random) &&
+                    HasReorderRoom(heldQueue.Count(), Settings.Reordering.Gap);
   settings.unlock();
   if (held) {
     // A duplication chosen above is counted but not carried out.

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "config/LibpcapWriter.h"
 #include "tests/engine/EngineFixture.h"
@@ -135,6 +136,27 @@ TEST_F(FrameRoad, ReorderedFramesLeaveAfterLaterOnes) {
   EXPECT_GT(overtaken, 0u);
   const TEngineCounters c = Engine.Counters();
   EXPECT_EQ(c.SentOut, sent.size() + 1);
+}
+
+TEST_F(FrameRoad, HeldFramesAreBoundedByTheGap) {
+  // A held share of one half is far above 1/Gap: without a bound the held
+  // frames would pile up and never leave.
+  Controls.ReorderingEnabled = true;
+  Controls.ReorderingValue = 500;
+  Controls.ReorderingGap = 10;
+  Apply(TSettingsPart::spAll);
+  const uint32_t frames = 2000;
+  for (uint32_t i = 0; i < frames; ++i) Dispatch(UdpFrame(100, i), false);
+  const auto sent = Sent();
+  EXPECT_GE(sent.size(), frames - 10) << "at most Gap frames are still held";
+  EXPECT_LT(sent.size(), frames) << "some frames are held at the end";
+  std::set<uint32_t> seen;
+  for (const auto& frame : sent) seen.insert(SequenceOf(frame));
+  EXPECT_EQ(seen.size(), sent.size()) << "no frame leaves twice";
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.SentOut, sent.size());
+  EXPECT_LT(c.ReorderedOut, frames / 2) << "frames that found the queue full pass in order, not counted";
+  EXPECT_GT(c.ReorderedOut, 0u);
 }
 
 TEST_F(FrameRoad, DuplicatedAndHeldFrameIsDeliveredOnceLater) {
