@@ -37,15 +37,22 @@ TRunner::TRunner(IPacketDriver& driver, TRunOptions options)
 }
 
 TRunner::~TRunner() {
-  FSimulation->Stop();
+  StopAndShowReports();
   FErrors.SetWakeOwner(nullptr);
+}
+
+void TRunner::StopAndShowReports() {
+  FSimulation->Stop();
+  // What the threads and capture writers reported while they ended waited
+  // for nobody; it is printed now, before the run's last lines.
+  FErrors.ServePending();
 }
 
 int TRunner::Run() {
   if (!Prepare() || !LoadFromCommandLine()) return 1;
   if (const TPresetItem* preset = FindPreset(FOptions.Preset)) ApplyPreset(FModel, *preset);
   if (!StartSimulation()) {
-    FSimulation->Stop();
+    StopAndShowReports();
     return 1;
   }
   FSignals = std::make_unique<TSignalWatch>([this](int) { Finish(); });
@@ -156,7 +163,7 @@ void TRunner::Finish() {
   if (FFinished) return;
   FFinished = true;
   FTick.stop();
-  FSimulation->Stop();
+  StopAndShowReports();
   // The final counters, with the bytes of the last part-second.
   PrintCounters(FEngine.Counters(), FEngine.TickBytes.In.exchange(0), FEngine.TickBytes.Out.exchange(0));
   if (FOptions.ServeInstances) {

@@ -60,6 +60,7 @@ class TRunner : public QObject {
   bool WaitForInterception();
   void Tick();
   void Finish();
+  void StopAndShowReports();
   void HandleInstanceRequest(const TInstanceRequest& request);
   void HandleForwardedCommandLine(const QString& text);
   void PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut);

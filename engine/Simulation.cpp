@@ -79,6 +79,9 @@ void TSimulation::Stop() {
 }
 
 void TSimulation::TearDown() {
+  // No report waits while the threads and writers end: the owner that would
+  // show it is busy ending them, perhaps from inside the box they wait for.
+  TErrorChannel::TStopping stopping(FErrors);
   // Interception threads end first (inside the process), then the latency
   // thread, the dequeuer and the helper; only then may the files close.
   FProcess.reset();

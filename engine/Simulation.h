@@ -56,9 +56,11 @@ class TSimulation {
   void Start(const TTcpAdapterList& adapters, const TSimulationRequest& request,
              const std::function<void()>& applyAllSettings);
 
-  // Ends every thread (showing any error they report meanwhile), closes the
-  // capture files and discards every queued frame. The counters keep their
-  // values. Does nothing when no simulation runs.
+  // Ends every thread, closes the capture files and discards every queued
+  // frame. The counters keep their values. Never waits for an error report
+  // to be shown: what the threads and writers report meanwhile stays queued
+  // in the error channel for the owner's next ServePending. Does nothing
+  // when no simulation runs.
   void Stop();
 
  private:

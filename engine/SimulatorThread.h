@@ -25,7 +25,8 @@ class TSimulatorThread {
   bool Finished() const { return FFinished.load(std::memory_order_acquire); }
 
   // Sets the terminate flag and waits for the body to end, showing any error
-  // the thread reports meanwhile.
+  // the thread reports meanwhile (unless the owner is stopping, when no
+  // report waits and none is shown before the stop ends).
   void EndAndWait();
 
   // Stores the message and shows "Error occured in <class>: <message>";

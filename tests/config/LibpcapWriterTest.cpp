@@ -1,10 +1,8 @@
 #include "config/LibpcapWriter.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +15,7 @@
 
 #include "config/CaptureFileOpen.h"
 #include "tests/config/CaptureFileReader.h"
+#include "tests/config/FileSizeLimit.h"
 
 using namespace capture_reader;
 namespace fs = std::filesystem;
@@ -287,27 +286,6 @@ TEST_F(LibpcapWriterTest, EveryFrameQueuedBeforeDestructionFromSeveralThreadsIsI
     ++next[t];
   }
 }
-
-// Lowers the process's file size limit for one test, so the next write past
-// it fails with EFBIG the way a full disk fails with ENOSPC.
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &FSaved);
-    FSavedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = FSaved;
-    lowered.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~TFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &FSaved);
-    std::signal(SIGXFSZ, FSavedHandler);
-  }
-
- private:
-  rlimit FSaved{};
-  void (*FSavedHandler)(int) = SIG_DFL;
-};
 
 TEST_F(LibpcapWriterTest, AFailedRecordWriteIsReportedOnceAndTheWriterGivesUp) {
   const std::string path = PathOf("full.pcap");

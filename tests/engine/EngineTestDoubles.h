@@ -4,6 +4,7 @@
 // the messages, and a thread object that is never started but that
 // DispatchFrame can report through.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,14 @@ class TFakeClock : public IEngineClock {
 
 class TCollectingSink : public IErrorSink {
  public:
-  void ShowError(const std::string& message) override { Messages.push_back(message); }
+  void ShowError(const std::string& message) override {
+    Messages.push_back(message);
+    // What the owner does while the box is open, as a window's event loop
+    // would run it under a modal box.
+    if (WhileShown) WhileShown(message);
+  }
   std::vector<std::string> Messages;
+  std::function<void(const std::string&)> WhileShown;
 };
 
 class TIdleThread : public TSimulatorThread {

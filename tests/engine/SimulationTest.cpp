@@ -6,12 +6,19 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 
 #include "engine/BridgeProcess.h"
 #include "engine/Simulation.h"
 #include "platform/LabDriver.h"
 #include "platform/MonotonicClock.h"
 #include "platform/TimerFd.h"
+#include "tests/config/FileSizeLimit.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -111,13 +118,79 @@ TEST_F(Simulation, InterceptionFailureIsReportedAndTheSimulationKeepsRunning) {
   EXPECT_FALSE(Driver.HasPacketEvent(A)) << "the event registration was undone";
 }
 
-TEST_F(Simulation, AThreadReportingWhileTheOwnerStopsCanStillBeEnded) {
-  Driver.SetFaults(A, TLabFaults{.SetPacketEvent = true});
-  Start(0);
-  // Nobody serves the report until Stop, which must serve it while it waits.
-  Run.Stop();
-  ASSERT_EQ(Sink.Messages.size(), 1u);
-  EXPECT_EQ(Sink.Messages[0], "Error occured in TNormalProcess.TNormalThread: Failed to setup system event");
+// Ends the test program when the guarded scope has not ended in time, naming
+// it: a stop that deadlocks would otherwise hang the run without a word.
+class THangGuard {
+ public:
+  explicit THangGuard(std::string what)
+      : FWhat(std::move(what)), FWatch([this](std::stop_token stop) {
+          std::mutex mutex;
+          std::unique_lock lock(mutex);
+          std::condition_variable_any().wait_for(lock, stop, std::chrono::milliseconds(kWaitMs * 6),
+                                                 [] { return false; });
+          if (stop.stop_requested()) return;
+          std::fprintf(stderr, "hung: %s\n", FWhat.c_str());
+          std::abort();
+        }) {}
+
+ private:
+  std::string FWhat;
+  std::jthread FWatch;
+};
+
+// A stop reached while a thread waits for its report ends, and the report is
+// still shown, once: whether nobody has shown it yet (a headless owner busy
+// stopping) or its box is open and the stop runs inside that box, as a
+// run-time limit or a quit request does in the box's event loop.
+TEST_F(Simulation, StopEndsWhileAThreadWaitsForItsReport) {
+  const std::string capture = testing::TempDir() + "/full-" + std::to_string(getpid()) + ".pcap";
+  struct TCase {
+    const char* Name;
+    bool WriterFails;  // else the interception thread fails to set up
+    bool StopInsideTheBox;
+    std::string Message;
+  };
+  const std::string writerMessage = "Error occured in TLibpcapWriter.TBufferWriter: File too large";
+  const std::string threadMessage = "Error occured in TNormalProcess.TNormalThread: Failed to set filter";
+  const TCase cases[] = {
+      {"capture write failed, report unserved", true, false, writerMessage},
+      {"capture write failed, stop inside its box", true, true, writerMessage},
+      {"interception failed, report unserved", false, false, threadMessage},
+      {"interception failed, stop inside its box", false, true, threadMessage},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Sink.Messages.clear();
+    Sink.WhileShown = nullptr;
+    std::atomic<bool> reported{false};
+    Errors.SetWakeOwner([&] { reported = true; });
+    Driver.SetFaults(A, TLabFaults{.SetAdapterMode = !c.WriterFails});
+    TSimulationRequest request;
+    if (c.WriterFails) request.Capture = TCaptureSettings{true, capture, "", 0};
+    {
+      // Room for the file header, none for a record.
+      TFileSizeLimit limit(30);
+      Start(0, request);
+      if (c.WriterFails) {
+        ASSERT_TRUE(WaitUntil([&] { return Driver.Intercepting(A); }));
+        Driver.SendFromStack(A, UdpFrame(100));
+      }
+      ASSERT_TRUE(WaitUntil([&] { return reported.load(); }));
+      THangGuard guard(c.Name);
+      if (c.StopInsideTheBox) {
+        Sink.WhileShown = [&](const std::string&) { Run.Stop(); };
+        Errors.ServePending();
+      } else {
+        Run.Stop();
+      }
+    }
+    EXPECT_FALSE(Run.Running());
+    EXPECT_FALSE(Driver.Intercepting(A));
+    Errors.ServePending();
+    EXPECT_EQ(Sink.Messages, std::vector<std::string>{c.Message});
+  }
+  Errors.SetWakeOwner(nullptr);
+  std::remove(capture.c_str());
 }
 
 TEST_F(Simulation, RefusedStartsLeaveNothingRunning) {
