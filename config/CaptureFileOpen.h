@@ -17,6 +17,11 @@ struct TOpenedCaptureFile {
 // it. Auto rename: create the first of name, name-0001, name-0002, ... that
 // does not exist. Raises ECaptureFileError "Cannot create file ..." or
 // "Cannot open file ..." with the system's reason.
+//
+// Only a regular file is written: a symbolic link (never followed), a FIFO,
+// a device, a socket or a directory of that name is refused with what it is.
+// A file created here has mode 0600, and belongs to the user who ran the
+// program through sudo (SUDO_UID, SUDO_GID) when it runs as root.
 TOpenedCaptureFile OpenCaptureFile(const std::string& fileName, TCaptureWriteMode mode);
 
 // The auto-rename candidate with the given counter: directory, name without

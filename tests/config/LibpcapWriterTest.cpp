@@ -1,6 +1,8 @@
 #include "config/LibpcapWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -225,10 +227,95 @@ TEST_F(LibpcapWriterTest, OpeningFailuresNameTheFileAndTheSystemReason) {
   for (int mode = 0; mode <= 2; ++mode)
     EXPECT_EQ(ErrorOf([&] { TLibpcapWriter writer(missingDir, mode); }),
               "Cannot create file \"" + missingDir + "\". No such file or directory");
-  EXPECT_EQ(ErrorOf([&] { TLibpcapWriter writer(Dir.string(), 1); }),
-            "Cannot open file \"" + Dir.string() + "\". Is a directory");
   // A header that cannot be written fails the creation with the system's reason.
-  EXPECT_EQ(ErrorOf([&] { TLibpcapWriter writer("/dev/full", 0); }), "No space left on device");
+  TFileSizeLimit limit(10);
+  EXPECT_EQ(ErrorOf([&] { TLibpcapWriter writer(PathOf("short.pcap"), 0); }), "File too large");
+}
+
+// Only a regular file is ever written. Overwrite and append refuse any other
+// target by name, and leave it as it was; auto rename passes over the taken
+// name to the next free one. A symbolic link is never followed, so the file
+// it points at stays intact.
+TEST_F(LibpcapWriterTest, ACaptureTargetMustBeARegularFile) {
+  const std::string victim = PathOf("victim");
+  WriteFile(victim, {'k', 'e', 'e', 'p'});
+  const std::string link = PathOf("link.pcap");
+  ASSERT_EQ(symlink(victim.c_str(), link.c_str()), 0);
+  const std::string dangling = PathOf("dangling.pcap");
+  ASSERT_EQ(symlink(PathOf("nowhere").c_str(), dangling.c_str()), 0);
+  const std::string fifo = PathOf("fifo.pcap");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string directory = PathOf("folder.pcap");
+  fs::create_directory(directory);
+  const std::string suffix = "; a capture is written only to a regular file.";
+  const struct {
+    std::string Path;
+    std::string Reason;
+  } targets[] = {
+      {link, "It is a symbolic link" + suffix},
+      {dangling, "It is a symbolic link" + suffix},
+      {fifo, "It is a pipe (FIFO)" + suffix},
+      {directory, "It is a directory" + suffix},
+      {"/dev/null", "It is a device" + suffix},
+  };
+  for (const auto& target : targets) {
+    EXPECT_EQ(ErrorOf([&] { TLibpcapWriter writer(target.Path, 0); }),
+              "Cannot create file \"" + target.Path + "\". " + target.Reason);
+    EXPECT_EQ(ErrorOf([&] { TLibpcapWriter writer(target.Path, 1); }),
+              "Cannot open file \"" + target.Path + "\". " + target.Reason);
+  }
+  EXPECT_EQ(ReadBytes(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+  EXPECT_FALSE(fs::exists(PathOf("nowhere"))) << "a dangling link creates nothing";
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_TRUE(fs::is_empty(directory));
+
+  TLibpcapWriter renamed(link, 2);
+  EXPECT_EQ(renamed.FileName(), PathOf("link-0001.pcap"));
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(renamed.FileName())));
+  EXPECT_EQ(ReadBytes(victim), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+}
+
+// A capture holds all of the adapter's traffic: a new file is for its owner
+// alone, whatever the umask allows; an existing file keeps its mode.
+TEST_F(LibpcapWriterTest, NewCaptureFilesAreReadableByTheirOwnerOnly) {
+  const mode_t savedMask = umask(0);
+  for (int mode = 0; mode <= 2; ++mode) {
+    const std::string path = PathOf("private" + std::to_string(mode) + ".pcap");
+    { TLibpcapWriter writer(path, mode); }
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write) << "mode " << mode;
+  }
+  const std::string shared = PathOf("shared.pcap");
+  WriteFile(shared, {});
+  fs::permissions(shared, fs::perms(0644));
+  { TLibpcapWriter writer(shared, 1); }
+  { TLibpcapWriter writer(shared, 0); }
+  umask(savedMask);
+  EXPECT_EQ(fs::status(shared).permissions(), fs::perms(0644));
+}
+
+// Run as root through sudo, the program creates files that belong to the
+// user who ran it; files that existed keep their owner.
+TEST_F(LibpcapWriterTest, FilesCreatedAsRootThroughSudoBelongToTheInvokingUser) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root";
+  const std::string existing = PathOf("existing.pcap");
+  WriteFile(existing, {});
+  setenv("SUDO_UID", "4321", 1);
+  setenv("SUDO_GID", "4322", 1);
+  for (int mode = 0; mode <= 2; ++mode) {
+    const std::string path = PathOf("sudo" + std::to_string(mode) + ".pcap");
+    { TLibpcapWriter writer(path, mode); }
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u) << "mode " << mode;
+    EXPECT_EQ(info.st_gid, 4322u) << "mode " << mode;
+  }
+  { TLibpcapWriter writer(existing, 1); }
+  { TLibpcapWriter writer(existing, 0); }
+  unsetenv("SUDO_UID");
+  unsetenv("SUDO_GID");
+  struct stat info {};
+  ASSERT_EQ(stat(existing.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 0u);
 }
 
 TEST_F(LibpcapWriterTest, ASecondWriterOnTheSameFileIsRefusedAndLeavesItIntact) {
