@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -26,6 +27,12 @@ int WriteAll(int fd, const uint8_t* data, size_t size) {
     size -= static_cast<size_t>(written);
   }
   return 0;
+}
+
+size_t BytesOf(const TChunkQueue::TChunks& chunks) {
+  size_t bytes = 0;
+  for (const TChunkQueue::TChunk& chunk : chunks) bytes += chunk.Used;
+  return bytes;
 }
 
 TCaptureWriteMode CheckedWriteMode(int mode) {
@@ -55,8 +62,11 @@ TLibpcapWriter::TLibpcapWriter(const std::string& fileName, int mode, TWriteErro
     : TLibpcapWriter(fileName, mode, std::move(onWriteError), TCaptureClock::System()) {}
 
 TLibpcapWriter::TLibpcapWriter(const std::string& fileName, int mode, TWriteErrorHandler onWriteError,
-                               const TCaptureClock& clock)
-    : FOnWriteError(std::move(onWriteError)), FClock(clock) {
+                               const TCaptureClock& clock, TQueueOptions queue)
+    : FOnWriteError(std::move(onWriteError)),
+      FClock(clock),
+      FMaxQueuedBytes(queue.MaxQueuedBytes),
+      FWriteBlock(queue.WriteBlock ? std::move(queue.WriteBlock) : TBlockWriter(WriteAll)) {
   TOpenedCaptureFile opened = OpenCaptureFile(fileName, CheckedWriteMode(mode));
   FFile = std::move(opened.File);
   FFileName = std::move(opened.FileName);
@@ -91,10 +101,16 @@ void TLibpcapWriter::Write(const uint8_t* data, uint32_t size) {
   // The time is taken before the lock: with several callers a record may
   // carry a time a little earlier than the one queued before it.
   const TLibpcapRecordHeader header = LibpcapRecordHeader(RecordTimeMs(), size);
+  const size_t recordBytes = header.size() + size;
   bool wasEmpty;
   {
     std::lock_guard lock(FLock);
     if (FFailed) return;
+    if (recordBytes > FMaxQueuedBytes - std::min(FUnwrittenBytes, FMaxQueuedBytes)) {
+      ++FDropped;
+      return;
+    }
+    FUnwrittenBytes += recordBytes;
     wasEmpty = FQueue.Empty();
     FQueue.Append(header.data(), header.size());
     FQueue.Append(data, size);
@@ -115,6 +131,9 @@ void TLibpcapWriter::RunBufferWriter() {
     lock.unlock();
     WriteChunks(chunks);
     lock.lock();
+    // Only now is the room free again: bytes on their way to a stalled disk
+    // count against the bound as much as queued ones.
+    FUnwrittenBytes -= std::min(FUnwrittenBytes, BytesOf(chunks));
     if (!FFailed) FQueue.Recycle(chunks);
     if (!chunks.empty()) {
       // Surplus chunks are freed outside the lock.
@@ -125,10 +144,15 @@ void TLibpcapWriter::RunBufferWriter() {
   }
 }
 
+uint64_t TLibpcapWriter::DroppedFrames() const {
+  std::lock_guard lock(FLock);
+  return FDropped;
+}
+
 void TLibpcapWriter::WriteChunks(const TChunkQueue::TChunks& chunks) {
   for (const TChunkQueue::TChunk& chunk : chunks) {
     if (!FFile.Valid()) return;
-    if (const int error = WriteAll(FFile.Get(), chunk.Bytes.get(), chunk.Used)) FailWriting(error);
+    if (const int error = FWriteBlock(FFile.Get(), chunk.Bytes.get(), chunk.Used)) FailWriting(error);
   }
 }
 
@@ -137,6 +161,7 @@ void TLibpcapWriter::FailWriting(int error) {
     std::lock_guard lock(FLock);
     FFailed = true;
     FQueue.Discard();
+    FUnwrittenBytes = 0;
   }
   FFile.Reset();
   if (FOnWriteError) FOnWriteError(SystemReason(error));

@@ -18,7 +18,12 @@ int FindAdapterByName(const TTcpAdapterList& adapters, const TAdapterName& name)
 }
 
 TSimulation::TSimulation(TEngine& engine, ITimerFactory& timers, TErrorChannel& errors)
-    : FEngine(engine), FTimers(timers), FErrors(errors) {}
+    : FEngine(engine),
+      FTimers(timers),
+      FErrors(errors),
+      FOpenCapture([](const std::string& path, int mode, std::function<void(const std::string&)> onWriteError) {
+        return std::make_unique<TLibpcapWriter>(path, mode, std::move(onWriteError));
+      }) {}
 
 TSimulation::~TSimulation() { Stop(); }
 
@@ -48,8 +53,8 @@ void TSimulation::OpenCaptureFiles(const TCaptureSettings& capture) {
   auto reportWriteError = [this](const std::string& message) {
     FErrors.Report("Error occured in TLibpcapWriter.TBufferWriter: " + message);
   };
-  if (!capture.BeforePath.empty()) FBefore = std::make_unique<TLibpcapWriter>(capture.BeforePath, capture.Mode, reportWriteError);
-  if (!capture.AfterPath.empty()) FAfter = std::make_unique<TLibpcapWriter>(capture.AfterPath, capture.Mode, reportWriteError);
+  if (!capture.BeforePath.empty()) FBefore = FOpenCapture(capture.BeforePath, capture.Mode, reportWriteError);
+  if (!capture.AfterPath.empty()) FAfter = FOpenCapture(capture.AfterPath, capture.Mode, reportWriteError);
   // Set while no engine thread runs; cleared again only after they ended.
   FEngine.BeforeWriter = FBefore.get();
   FEngine.AfterWriter = FAfter.get();
@@ -89,7 +94,19 @@ void TSimulation::TearDown() {
   FHelper.reset();
   FEngine.BeforeWriter = nullptr;
   FEngine.AfterWriter = nullptr;
-  FBefore.reset();
-  FAfter.reset();
+  CloseCaptureFile(FBefore);
+  CloseCaptureFile(FAfter);
   FEngine.DiscardQueues();
+}
+
+void TSimulation::CloseCaptureFile(std::unique_ptr<TLibpcapWriter>& writer) {
+  if (!writer) return;
+  // No engine thread writes any more: the count is final.
+  const uint64_t dropped = writer->DroppedFrames();
+  const std::string fileName = writer->FileName();
+  writer.reset();
+  if (dropped > 0) {
+    FErrors.Report("The capture file \"" + fileName + "\" lacks " + std::to_string(dropped) +
+                   " frames: they came faster than the disk could take them.");
+  }
 }

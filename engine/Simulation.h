@@ -40,9 +40,17 @@ struct TSimulationRequest {
 // Position of the adapter whose 256-byte driver name equals name, or -1.
 int FindAdapterByName(const TTcpAdapterList& adapters, const TAdapterName& name);
 
+// Opens one capture writer: path, write mode, and what to call when a record
+// cannot be written.
+using TCaptureOpener = std::function<std::unique_ptr<TLibpcapWriter>(
+    const std::string& path, int mode, std::function<void(const std::string&)> onWriteError)>;
+
 class TSimulation {
  public:
   TSimulation(TEngine& engine, ITimerFactory& timers, TErrorChannel& errors);
+
+  // Replaces how capture writers are opened (a test's slow or failing disk).
+  void SetCaptureOpener(TCaptureOpener opener) { FOpenCapture = std::move(opener); }
   ~TSimulation();
   TSimulation(const TSimulation&) = delete;
   TSimulation& operator=(const TSimulation&) = delete;
@@ -57,7 +65,9 @@ class TSimulation {
              const std::function<void()>& applyAllSettings);
 
   // Ends every thread, closes the capture files and discards every queued
-  // frame. The counters keep their values. Never waits for an error report
+  // frame. The counters keep their values. A capture file that had to leave
+  // frames out (the disk was slower than the traffic) is reported with their
+  // number. Never waits for an error report
   // to be shown: what the threads and writers report meanwhile stays queued
   // in the error channel for the owner's next ServePending. Does nothing
   // when no simulation runs.
@@ -67,10 +77,12 @@ class TSimulation {
   void OpenCaptureFiles(const TCaptureSettings& capture);
   std::unique_ptr<TProcess> CreateProcess(const TTcpAdapterList& adapters, const TSimulationRequest& request);
   void TearDown();
+  void CloseCaptureFile(std::unique_ptr<TLibpcapWriter>& writer);
 
   TEngine& FEngine;
   ITimerFactory& FTimers;
   TErrorChannel& FErrors;
+  TCaptureOpener FOpenCapture;
   TNamedEvents FEvents;
   std::unique_ptr<TProcess> FProcess;
   std::unique_ptr<TDequeuer> FDequeuer;

@@ -1,6 +1,7 @@
 #include "config/LibpcapWriter.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <latch>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -397,6 +399,72 @@ TEST_F(LibpcapWriterTest, AFailedRecordWriteIsReportedOnceAndTheWriterGivesUp) {
   const std::vector<TRecord> records = ParseRecords(bytes);
   ASSERT_EQ(records.size(), 6u);
   for (size_t i = 0; i < records.size(); ++i) EXPECT_EQ(records[i].Data, Frame(1514, static_cast<uint8_t>(i)));
+}
+
+// A disk that takes nothing until Release: the first block waits in it.
+class TStalledDisk {
+ public:
+  TLibpcapWriter::TBlockWriter Writer() {
+    return [this](int fd, const uint8_t* data, size_t size) {
+      FReleased.wait();
+      return ::write(fd, data, size) == static_cast<ssize_t>(size) ? 0 : EIO;
+    };
+  }
+  void Release() { FReleased.count_down(); }
+
+ private:
+  std::latch FReleased{1};
+};
+
+size_t HeapInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+// With the disk stalled, the writer keeps what fits in its bound, in order,
+// and counts the rest as dropped; memory stays near the bound however much
+// traffic comes. Once the disk takes the bytes there is room again.
+TEST_F(LibpcapWriterTest, ASlowDiskDropsAndCountsWhatDoesNotFitInTheQueue) {
+  const std::string path = PathOf("slow.pcap");
+  constexpr size_t kBound = size_t{1} << 20;
+  constexpr uint32_t kFrameSize = 1514;
+  constexpr size_t kRecordSize = 16 + kFrameSize;
+  constexpr size_t kKept = kBound / kRecordSize;
+  constexpr int kFrames = 100000;  // 150 MB, far beyond the bound
+  TStalledDisk disk;
+  {
+    TLibpcapWriter writer(path, 0, {}, Clock, {kBound, disk.Writer()});
+    const size_t heapBefore = HeapInUse();
+    size_t heapMost = heapBefore;
+    for (int i = 0; i < kFrames; ++i) {
+      std::vector<uint8_t> frame(kFrameSize, static_cast<uint8_t>(i));
+      std::memcpy(frame.data(), &i, sizeof i);
+      WriteFrame(writer, frame);
+      if (i % 1000 == 0) heapMost = std::max(heapMost, HeapInUse());
+    }
+    EXPECT_LT(heapMost - heapBefore, 8 * kBound) << "memory grew with the stalled disk";
+    EXPECT_EQ(writer.DroppedFrames(), kFrames - kKept);
+
+    disk.Release();
+    // Once the disk took the bytes, a frame fits again.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    uint64_t dropped = writer.DroppedFrames();
+    for (;;) {
+      WriteFrame(writer, Frame(60, 9));
+      if (writer.DroppedFrames() == dropped) break;
+      dropped = writer.DroppedFrames();
+      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the queue never had room again";
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  const std::vector<TRecord> records = ParseRecords(ReadBytes(path));
+  ASSERT_EQ(records.size(), kKept + 1);
+  for (size_t i = 0; i < kKept; ++i) {
+    int sequence;
+    std::memcpy(&sequence, records[i].Data.data(), sizeof sequence);
+    ASSERT_EQ(sequence, static_cast<int>(i)) << "the first frames are kept, in order";
+  }
+  EXPECT_EQ(records.back().Data, Frame(60, 9));
 }
 
 }  // namespace

@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,7 @@
 #include <thread>
 
 #include "engine/BridgeProcess.h"
+#include "config/LibpcapWriter.h"
 #include "engine/Simulation.h"
 #include "platform/LabDriver.h"
 #include "platform/MonotonicClock.h"
@@ -190,6 +194,58 @@ TEST_F(Simulation, StopEndsWhileAThreadWaitsForItsReport) {
     EXPECT_EQ(Sink.Messages, std::vector<std::string>{c.Message});
   }
   Errors.SetWakeOwner(nullptr);
+  std::remove(capture.c_str());
+}
+
+// The "before" capture on a disk that takes nothing until the stop is under
+// way and then answers with the given result: the writer's last block is
+// written, or fails, while the stop closes the file, and every frame beyond
+// the queue's small bound was dropped meanwhile.
+TEST_F(Simulation, StopEndsWhenTheLastCaptureWriteFailsAndReportsDroppedFrames) {
+  const std::string capture = testing::TempDir() + "/stalled-" + std::to_string(getpid()) + ".pcap";
+  constexpr size_t kBound = 1000;
+  constexpr uint32_t kFrameSize = 100;
+  constexpr uint64_t kFrames = 20;
+  constexpr uint64_t kKept = kBound / (16 + kFrameSize);
+  const std::string dropped = "The capture file \"" + capture + "\" lacks " + std::to_string(kFrames - kKept) +
+                              " frames: they came faster than the disk could take them.";
+  const struct {
+    const char* Name;
+    int LastWrite;  // 0 or the errno
+    std::vector<std::string> Messages;
+  } cases[] = {
+      {"disk full at the stop", ENOSPC, {"Error occured in TLibpcapWriter.TBufferWriter: No space left on device", dropped}},
+      {"disk slow until the stop", 0, {dropped}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Sink.Messages.clear();
+    const int lastWrite = c.LastWrite;
+    Run.SetCaptureOpener([&](const std::string& path, int mode, std::function<void(const std::string&)> onError) {
+      TCaptureQueueOptions queue{kBound, [&, lastWrite](int fd, const uint8_t* data, size_t size) {
+        while (Driver.Intercepting(A)) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // Past the engine's threads, to the closing of the file.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (lastWrite != 0) return lastWrite;
+        return ::write(fd, data, size) == static_cast<ssize_t>(size) ? 0 : EIO;
+      }};
+      return std::make_unique<TLibpcapWriter>(path, mode, std::move(onError), TCaptureClock::System(), queue);
+    });
+    TSimulationRequest request;
+    request.Capture = TCaptureSettings{true, capture, "", 0};
+    Start(0, request);
+    ASSERT_TRUE(WaitUntil([&] { return Driver.Intercepting(A); }));
+    const uint64_t sentBefore = Driver.SentToWireCount(A);
+    for (uint32_t i = 0; i < kFrames; ++i) Driver.SendFromStack(A, UdpFrame(kFrameSize, i));
+    ASSERT_TRUE(WaitUntil([&] { return Driver.SentToWireCount(A) == sentBefore + kFrames; }));
+    {
+      THangGuard guard(c.Name);
+      Run.Stop();
+    }
+    Errors.ServePending();
+    EXPECT_EQ(Sink.Messages, c.Messages);
+    if (lastWrite == 0) EXPECT_EQ(std::filesystem::file_size(capture), 24 + kKept * (16 + kFrameSize));
+  }
   std::remove(capture.c_str());
 }
 
