@@ -52,8 +52,10 @@ bool ConvertDottedOrColon(const std::string& text, TIPAddr& address) {
   return false;
 }
 
+// Address texts are trimmed like numbers and booleans: a blank before a
+// dotted address would make inet_addr refuse it.
 bool ConvertAddressText(const QString& text, TIPAddr& address) {
-  return ConvertDottedOrColon(text.toStdString(), address);
+  return ConvertDottedOrColon(text.trimmed().toStdString(), address);
 }
 
 // A text with neither is a number taken as the IPv4 address value itself.
@@ -100,7 +102,8 @@ void ReadEndpoint(const QDomElement& filter, const QString& name, TFilterEndpoin
   endpoint.AddrType = ReadKind(address, QStringLiteral("type"), akAnyIP, kFilterAddrTypeCount, what + " address type");
   endpoint.Addr1 = EndpointAddress(ReadChildValue(address, QStringLiteral("address-1"), QStringLiteral("0")));
   endpoint.Addr2 = EndpointAddress(ReadChildValue(address, QStringLiteral("address-2"), QStringLiteral("0")));
-  endpoint.Mac = THWAddr::Create(ReadChildString(address, QStringLiteral("mac"), "000000000000"));
+  endpoint.Mac =
+      THWAddr::Create(ReadChildValue(address, QStringLiteral("mac"), QStringLiteral("000000000000")).trimmed().toStdString());
   endpoint.GroupId = ReadChildInteger(address, QStringLiteral("groupid"), -1);
 
   endpoint.Ports.clear();

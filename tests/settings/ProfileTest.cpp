@@ -219,6 +219,24 @@ TEST_F(ProfileRead, FilterEdgeCases) {
             "The \"source\" element has no \"port\" element");
 }
 
+// Blanks and line breaks around an address, as a hand-indented file has
+// them, are trimmed as they are around numbers and booleans.
+TEST_F(ProfileRead, AddressTextsAreTrimmed) {
+  ASSERT_TRUE(Read("<simulator-profile><groups><group name=\"g\"><item> 10.0.0.3\t</item><item>\n  fe80::7\n</item>"
+                   "</group></groups><filter><source><address><address-1> 10.0.0.2 </address-1>"
+                   "<address-2>\n    2001:db8::5\n  </address-2><mac> 001A2B3C4D5E\n</mac></address><port/></source>"
+                   "<destination><address><address-1> 7 </address-1></address><port/></destination></filter>"
+                   "</simulator-profile>"));
+  EXPECT_EQ(IPAddrToStr(Filter.Source.Addr1), "10.0.0.2");
+  EXPECT_EQ(IPAddrToStr(Filter.Source.Addr2), "2001:db8::5");
+  EXPECT_EQ(HWAddrToStr(Filter.Source.Mac), "001A2B3C4D5E");
+  EXPECT_EQ(Filter.Destination.Addr1, TIPAddr::Create(7u));
+  ASSERT_EQ(Filter.Groups.Count(), 1);
+  ASSERT_EQ(Filter.Groups.GroupAddresses(0).Count(), 2);
+  EXPECT_EQ(IPAddrToStr(Filter.Groups.GroupAddresses(0)[0]), "10.0.0.3");
+  EXPECT_EQ(IPAddrToStr(Filter.Groups.GroupAddresses(0)[1]), "fe80::7");
+}
+
 TEST_F(ProfileRead, AnyProtocolStillWritesBothEndpointsWhole) {
   const QByteArray bytes = WriteProfileDocument(Model, TFilterSettings());
   for (const char* element : {"<source>", "<destination>", "<address-1>0.0.0.0</address-1>", "<mac>000000000000</mac>",
