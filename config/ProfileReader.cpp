@@ -5,6 +5,7 @@
 
 #include "common/Assertion.h"
 #include "config/FilterProfile.h"
+#include "config/ProfileRefused.h"
 #include "config/ProfileValues.h"
 #include "config/XmlSafety.h"
 
@@ -30,7 +31,11 @@ void ReadRates(const QDomElement& rates, TSettingsModel& m) {
   TShapingRateTable table;
   for (QDomElement item = rates.firstChildElement(); !item.isNull(); item = item.nextSiblingElement()) {
     const std::string rate = ReadChildString(item, QStringLiteral("rate"), "0");
-    table.Add(TShapingRate(ReadChildString(item, QStringLiteral("name")), rate));
+    const std::string name = ReadChildString(item, QStringLiteral("name"));
+    if (IsReservedRateName(name)) {
+      throw EProfileRefused("a transfer rate is named \"" + name + "\", the name of the entry without a limit");
+    }
+    table.Add(TShapingRate(name, rate));
   }
   table.Add(TShapingRate(std::string(kUnlimitedRateName), std::string(kUnlimitedRateName)));
   m.Rates = std::move(table);

@@ -128,6 +128,26 @@ TEST_F(ProfileRead, BuiltInTableWritesTwelveItemsAndReadsBackThirteen) {
   EXPECT_EQ(Model.Rates[0].Name, "Unlimited");
 }
 
+// The profile leaves the unlimited entry out and the reader adds it back at
+// the end before sorting; the saved position must still name the entry
+// that was chosen, whichever it was, also among entries with equal sums
+// and another entry without a limit.
+TEST_F(ProfileRead, EveryChosenRateSurvivesTheRoundTrip) {
+  TSettingsModel written;
+  written.SetDefaults(0);
+  written.Rates.Add(TShapingRate("none", "Unlimited"));
+  written.Rates.Add(TShapingRate("asymmetric", "1200:2400"));
+  written.Rates.Add(TShapingRate("mirrored", "2400:1200"));
+  for (int i = 0; i < 8; ++i) written.Rates.Add(TShapingRate("isdn " + std::to_string(i), "64000"));
+  written.RefreshRateList();
+  for (size_t chosen = 0; chosen < written.Rates.Count(); ++chosen) {
+    written.RateIndex = static_cast<int>(chosen);
+    ASSERT_TRUE(Read(WriteProfileDocument(written, Filter)));
+    ASSERT_GE(Model.RateIndex, 0);
+    EXPECT_EQ(Model.Rates[static_cast<size_t>(Model.RateIndex)].Name, written.Rates[chosen].Name);
+  }
+}
+
 TEST_F(ProfileRead, WrongRootChangesNothing) {
   Model.LatencyEnabled = true;
   EXPECT_EQ(ReadError("<profile><latency/></profile>"), "Incorrect profile supplied");
@@ -359,6 +379,9 @@ TEST_F(ProfileFiles, BadProfilesAreRefusedWholeAndChangeNothing) {
        "'abc' is not a valid integer value"},
       {"a corruption type outside its list", readable + "<corruption><type>3</type></corruption>",
        "Wrong corruption type (GUIMain, line "},
+      {"a rate entry under the reserved name",
+       "<general><rates><item><name>Unlimited</name><rate>64000</rate></item></rates></general>",
+       "{}: a transfer rate is named \"Unlimited\", the name of the entry without a limit"},
       {"a single port without its port", readable + Rule(fpIPv4TCP, Side("source", akAnyIP, ptSingle), kAnyDestination),
        "{}: the filter's source port type \"Single port\" needs 1 port but has 0"},
       {"a range with one port", readable + Rule(fpIPv4UDP, kAnySource, Side("destination", akAnyIP, ptRange,
