@@ -26,3 +26,9 @@ void SaveProfile(const std::string& fileName, const TSettingsModel& model, TEngi
 // caller applies the settings afterwards.
 bool LoadProfile(const std::string& fileName, TSettingsModel& model, TEngine& engine,
                  const TAdapterChoices& adapters, QSettings& store, IErrorSink& errors);
+
+// LoadProfile's outcome with an empty input told apart from a failure, for
+// callers that go on with other settings only when there was nothing to read.
+enum class TProfileLoad { plRead, plNothing, plFailed };
+TProfileLoad TryLoadProfile(const std::string& fileName, TSettingsModel& model, TEngine& engine,
+                            const TAdapterChoices& adapters, QSettings& store, IErrorSink& errors);
