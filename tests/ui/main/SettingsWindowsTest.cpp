@@ -315,6 +315,32 @@ TEST_F(MainWindowDialogsTest, TheReservedRateNameCannotShiftTheChosenRate) {
   EXPECT_TRUE(Rig.Engine.Settings.Loss.Enabled);
 }
 
+// Profiles refuse such rules; one that gets into the engine some other way
+// is reported when the editor is asked for, and the program goes on.
+TEST_F(MainWindowDialogsTest, ARuleOutsideTheEditorsListsIsReportedNotFatal) {
+  const std::function<void(TFilterSettings&)> faults[] = {
+      [](TFilterSettings& f) { f.Protocol = 20; },
+      [](TFilterSettings& f) { f.Source.AddrType = 9; },
+      [](TFilterSettings& f) { f.Destination.PortType = 7; },
+  };
+  for (const auto& fault : faults) {
+    TFilterSettings rule;
+    fault(rule);
+    Rig.Engine.Settings.Filter = rule;
+    Rig.Boxes.Errors.clear();
+    bool opened = false;
+    Rig.Form->RunDialog = [&opened](QDialog&) {
+      opened = true;
+      return int(QDialog::Rejected);
+    };
+    Rig.Form->Actions.ActionFilter->trigger();
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(Rig.Boxes.Errors.size(), 1u);
+    EXPECT_NE(Rig.Boxes.Errors[0].find("(EditRule, line "), std::string::npos) << Rig.Boxes.Errors[0];
+    EXPECT_EQ(Rig.Engine.Settings.Filter, rule);
+  }
+}
+
 TEST_F(MainWindowDialogsTest, APresetSetsRateLatencyAndLossOnce) {
   TSimulatorForm& form = *Rig.Form;
   auto choose = [](int row) {
