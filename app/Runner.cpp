@@ -106,11 +106,16 @@ bool TRunner::LoadFromCommandLine() {
     FErrorSink.ShowError("Cannot start simulation because no profile could be loaded");
     return false;
   }
-  LoadProfile("", FModel, FEngine, FChoices, *FStore, FErrorSink);
+  // A last configuration that is there but cannot be used fails the run
+  // too; only a missing one leaves the defaults.
+  if (TryLoadProfile("", FModel, FEngine, FChoices, *FStore, FErrorSink) == TProfileLoad::plFailed) {
+    FErrorSink.ShowError("Cannot start simulation because the last configuration could not be loaded");
+    return false;
+  }
   return true;
 }
 
-void TRunner::ApplyAll() { ApplyModelSettings(FEngine, TSettingsPart::spAll, FModel, FErrorSink); }
+bool TRunner::ApplyAll() { return ApplyModelSettings(FEngine, TSettingsPart::spAll, FModel, FErrorSink); }
 
 bool TRunner::StartSimulation() {
   if (FModel.CardIndex < 0 || static_cast<uint32_t>(FModel.CardIndex) >= FAdapters.AdapterCount) {
@@ -121,10 +126,17 @@ bool TRunner::StartSimulation() {
   request.AdapterIndex = FModel.CardIndex;
   request.Capture = FModel.CaptureValues();
   request.Bridge = FPersistent.Bridge;
+  bool applied = false;
   try {
-    FSimulation->Start(FAdapters, request, [this] { ApplyAll(); });
+    FSimulation->Start(FAdapters, request, [this, &applied] { applied = ApplyAll(); });
   } catch (const std::exception& error) {
     FErrorSink.ShowError(error.what());
+    return false;
+  }
+  // Settings that do not apply (no rate chosen, a bad port list) would
+  // leave the engine with none of them: nothing to emulate.
+  if (!applied) {
+    FErrorSink.ShowError("Cannot start simulation because the settings could not be applied");
     return false;
   }
   if (!WaitForInterception()) return false;

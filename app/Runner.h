@@ -64,7 +64,8 @@ class TRunner : public QObject {
   void HandleInstanceRequest(const TInstanceRequest& request);
   void HandleForwardedCommandLine(const QString& text);
   void PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut);
-  void ApplyAll();
+  // True when every setting was applied; the failure is shown.
+  bool ApplyAll();
 
   TRunOptions FOptions;
   TMonotonicClock FClock;

@@ -4,7 +4,9 @@
 
 #include <stdexcept>
 
+#include "config/ProfileRefused.h"
 #include "config/ProfileValues.h"
+#include "filter/RuleConsistency.h"
 
 namespace {
 
@@ -50,11 +52,25 @@ bool ConvertDottedOrColon(const std::string& text, TIPAddr& address) {
   return false;
 }
 
+// Address texts are trimmed like numbers and booleans: a blank before a
+// dotted address would make inet_addr refuse it.
+bool ConvertAddressText(const QString& text, TIPAddr& address) {
+  return ConvertDottedOrColon(text.trimmed().toStdString(), address);
+}
+
 // A text with neither is a number taken as the IPv4 address value itself.
 TIPAddr EndpointAddress(const QString& text) {
   TIPAddr address;
-  if (ConvertDottedOrColon(text.toStdString(), address)) return address;
+  if (ConvertAddressText(text, address)) return address;
   return TIPAddr::Create(static_cast<uint32_t>(ProfileInteger(text)));
+}
+
+// A kind read as a number, refused when it is outside its list before it
+// is narrowed into the rule's byte (where 257 would pass as 1).
+uint8_t ReadKind(const QDomElement& parent, const QString& name, int fallback, int count, const std::string& what) {
+  const int32_t value = ReadChildInteger(parent, name, fallback);
+  if (value < 0 || value >= count) throw EProfileRefused("the filter's " + ValueOutsideList(what, value, count));
+  return static_cast<uint8_t>(value);
 }
 
 void ReadGroups(const QDomElement& root, TGroupList& groups) {
@@ -64,7 +80,7 @@ void ReadGroups(const QDomElement& root, TGroupList& groups) {
     TIPAddrList addresses;
     for (QDomElement item = group.firstChildElement(); !item.isNull(); item = item.nextSiblingElement()) {
       TIPAddr address;
-      if (ConvertDottedOrColon(item.text().toStdString(), address)) addresses.Add(address);
+      if (ConvertAddressText(item.text(), address)) addresses.Add(address);
     }
     groups.Add(group.attribute(QStringLiteral("name")).toStdString(), addresses);
   }
@@ -82,15 +98,17 @@ QDomElement RequiredChild(const QDomElement& parent, const QString& name) {
 void ReadEndpoint(const QDomElement& filter, const QString& name, TFilterEndpoint& endpoint) {
   const QDomElement side = RequiredChild(filter, name);
   const QDomElement address = ChildElement(side, QStringLiteral("address"));
-  endpoint.AddrType = static_cast<uint8_t>(ReadChildInteger(address, QStringLiteral("type"), akAnyIP));
+  const std::string what = name.toStdString();
+  endpoint.AddrType = ReadKind(address, QStringLiteral("type"), akAnyIP, kFilterAddrTypeCount, what + " address type");
   endpoint.Addr1 = EndpointAddress(ReadChildValue(address, QStringLiteral("address-1"), QStringLiteral("0")));
   endpoint.Addr2 = EndpointAddress(ReadChildValue(address, QStringLiteral("address-2"), QStringLiteral("0")));
-  endpoint.Mac = THWAddr::Create(ReadChildString(address, QStringLiteral("mac"), "000000000000"));
+  endpoint.Mac =
+      THWAddr::Create(ReadChildValue(address, QStringLiteral("mac"), QStringLiteral("000000000000")).trimmed().toStdString());
   endpoint.GroupId = ReadChildInteger(address, QStringLiteral("groupid"), -1);
 
   endpoint.Ports.clear();
   const QDomElement port = RequiredChild(side, QStringLiteral("port"));
-  endpoint.PortType = static_cast<uint8_t>(ReadChildInteger(port, QStringLiteral("type"), ptAny));
+  endpoint.PortType = ReadKind(port, QStringLiteral("type"), ptAny, kFilterPortTypeCount, what + " port type");
   const QDomElement items = ChildElement(port, QStringLiteral("items"));
   for (QDomElement item = items.firstChildElement(); !item.isNull(); item = item.nextSiblingElement()) {
     bool ok = false;
@@ -111,13 +129,18 @@ void WriteFilterPart(QDomElement& root, const TFilterSettings& filter) {
   WriteEndpoint(element, QStringLiteral("destination"), filter.Destination);
 }
 
-void ReadFilterPart(const QDomElement& root, TFilterSettings& filter) {
+TFilterSettings ReadFilterPart(const QDomElement& root, const TFilterSettings& current) {
+  TFilterSettings filter = current;
   ReadGroups(root, filter.Groups);
   const QDomElement element = ChildElement(root, QStringLiteral("filter"));
-  if (element.isNull()) return;
+  if (element.isNull()) return filter;
   filter.Enabled = ReadChildBoolean(element, QStringLiteral("enabled"), false);
-  filter.Protocol = static_cast<uint8_t>(ReadChildInteger(element, QStringLiteral("protocol"), 0));
+  filter.Protocol = ReadKind(element, QStringLiteral("protocol"), fpAny, kFilterProtocolCount, "protocol");
   filter.VlanId = static_cast<uint16_t>(ReadChildInteger(element, QStringLiteral("vlanid"), 0));
   ReadEndpoint(element, QStringLiteral("source"), filter.Source);
   ReadEndpoint(element, QStringLiteral("destination"), filter.Destination);
+  // The matcher would otherwise fail on every frame it tests.
+  const std::string problem = RuleInconsistency(filter);
+  if (!problem.empty()) throw EProfileRefused("the filter's " + problem);
+  return filter;
 }

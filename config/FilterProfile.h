@@ -9,7 +9,9 @@
 // Appends "groups", then "filter", to the root.
 void WriteFilterPart(QDomElement& root, const TFilterSettings& filter);
 
-// Replaces the groups and, when the root has a "filter" child, the rule.
-// Throws std::runtime_error with the message to show; what was read before
-// the error keeps its new value.
-void ReadFilterPart(const QDomElement& root, TFilterSettings& filter);
+// The rule as the profile sets it: the groups replaced and, when the root
+// has a "filter" child, the rule too; otherwise current's rule is kept.
+// Throws std::runtime_error with the message to show, EProfileRefused for a
+// rule that reads but cannot be matched (a kind outside its list, a single
+// port or a range without its ports). Nothing is changed in either case.
+TFilterSettings ReadFilterPart(const QDomElement& root, const TFilterSettings& current);

@@ -5,6 +5,7 @@
 
 #include "common/Assertion.h"
 #include "config/FilterProfile.h"
+#include "config/ProfileRefused.h"
 #include "config/ProfileValues.h"
 #include "config/XmlSafety.h"
 
@@ -30,7 +31,11 @@ void ReadRates(const QDomElement& rates, TSettingsModel& m) {
   TShapingRateTable table;
   for (QDomElement item = rates.firstChildElement(); !item.isNull(); item = item.nextSiblingElement()) {
     const std::string rate = ReadChildString(item, QStringLiteral("rate"), "0");
-    table.Add(TShapingRate(ReadChildString(item, QStringLiteral("name")), rate));
+    const std::string name = ReadChildString(item, QStringLiteral("name"));
+    if (IsReservedRateName(name)) {
+      throw EProfileRefused("a transfer rate is named \"" + name + "\", the name of the entry without a limit");
+    }
+    table.Add(TShapingRate(name, rate));
   }
   table.Add(TShapingRate(std::string(kUnlimitedRateName), std::string(kUnlimitedRateName)));
   m.Rates = std::move(table);
@@ -132,16 +137,30 @@ bool ReadProfileDocument(const QByteArray& bytes, TSettingsModel& model, const T
   if (root.isNull() || root.tagName() != QLatin1String("simulator-profile")) {
     throw std::runtime_error("Incorrect profile supplied");
   }
+  // Everything is read into copies that replace the model and the live rule
+  // only once the whole document has been read: a profile that fails
+  // part-way changes nothing, and so cannot leave half a rule behind for
+  // the last configuration to keep.
+  TSettingsModel read = model;
   const QDomElement general = ChildElement(root, QStringLiteral("general"));
-  if (!general.isNull()) ReadGeneral(general, model, adapters);
-  ReadSection(root, "latency", model, ReadLatency);
-  ReadSection(root, "loss", model, ReadLoss);
-  ReadSection(root, "duplication", model, ReadDuplication);
-  ReadSection(root, "reordering", model, ReadReordering);
-  ReadSection(root, "corruption", model, ReadCorruption);
-  ReadSection(root, "capture", model, ReadCapture);
-  ReadSection(root, "blocking", model, ReadBlocking);
+  if (!general.isNull()) ReadGeneral(general, read, adapters);
+  ReadSection(root, "latency", read, ReadLatency);
+  ReadSection(root, "loss", read, ReadLoss);
+  ReadSection(root, "duplication", read, ReadDuplication);
+  ReadSection(root, "reordering", read, ReadReordering);
+  ReadSection(root, "corruption", read, ReadCorruption);
+  ReadSection(root, "capture", read, ReadCapture);
+  ReadSection(root, "blocking", read, ReadBlocking);
+  TFilterSettings current;
+  {
+    std::lock_guard lock(filterLock);
+    current = filter;
+  }
+  TFilterSettings readFilter = ReadFilterPart(root, current);
+  model = std::move(read);
+  // One hold of the lock: the interception threads see the old rule or the
+  // new one, never a mixture.
   std::lock_guard lock(filterLock);
-  ReadFilterPart(root, filter);
+  filter = std::move(readFilter);
   return true;
 }

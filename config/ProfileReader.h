@@ -21,7 +21,9 @@ struct TAdapterChoices {
 
 // False for empty input (nothing is read). Throws std::runtime_error with
 // the message to show behind "Unable to open the profile: " when the bytes
-// are not a profile or a value cannot be converted; values read before that
-// keep their new values. The filter part is read under filterLock.
+// are not a profile or a value cannot be converted, and EProfileRefused
+// (config/ProfileRefused.h) when a value reads but cannot be used. A read
+// that throws changes neither the model nor the filter. The filter is read
+// and replaced under filterLock.
 bool ReadProfileDocument(const QByteArray& bytes, TSettingsModel& model, const TAdapterChoices& adapters,
                          TFilterSettings& filter, std::recursive_mutex& filterLock);

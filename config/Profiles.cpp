@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "config/PersistentSettings.h"
+#include "config/ProfileRefused.h"
 #include "config/ProfileWriter.h"
 #include "config/XmlSafety.h"
 
@@ -32,6 +33,11 @@ QByteArray ReadFile(const std::string& fileName) {
   return bytes;
 }
 
+// How a refusal names the profile it comes from.
+std::string ProfileName(const std::string& fileName) {
+  return fileName.empty() ? std::string("the last configuration") : "\"" + fileName + "\"";
+}
+
 }  // namespace
 
 void SaveProfile(const std::string& fileName, const TSettingsModel& model, TEngine& engine, QSettings& store,
@@ -48,13 +54,21 @@ void SaveProfile(const std::string& fileName, const TSettingsModel& model, TEngi
   }
 }
 
-bool LoadProfile(const std::string& fileName, TSettingsModel& model, TEngine& engine,
-                 const TAdapterChoices& adapters, QSettings& store, IErrorSink& errors) {
+TProfileLoad TryLoadProfile(const std::string& fileName, TSettingsModel& model, TEngine& engine,
+                            const TAdapterChoices& adapters, QSettings& store, IErrorSink& errors) {
   try {
     const QByteArray bytes = fileName.empty() ? ReadLastConfiguration(store) : ReadFile(fileName);
-    return ReadProfileDocument(bytes, model, adapters, engine.Settings.Filter, engine.Locks.SettingsLock);
+    const bool read = ReadProfileDocument(bytes, model, adapters, engine.Settings.Filter, engine.Locks.SettingsLock);
+    return read ? TProfileLoad::plRead : TProfileLoad::plNothing;
+  } catch (const EProfileRefused& error) {
+    errors.ShowError("Unable to open the profile: " + ProfileName(fileName) + ": " + error.what());
   } catch (const std::exception& error) {
     errors.ShowError(std::string("Unable to open the profile: ") + error.what());
-    return false;
   }
+  return TProfileLoad::plFailed;
+}
+
+bool LoadProfile(const std::string& fileName, TSettingsModel& model, TEngine& engine,
+                 const TAdapterChoices& adapters, QSettings& store, IErrorSink& errors) {
+  return TryLoadProfile(fileName, model, engine, adapters, store, errors) == TProfileLoad::plRead;
 }

@@ -14,6 +14,12 @@ constexpr int32_t kMinShapingRate = 1200;        // bit/s
 constexpr int32_t kMaxShapingRate = 1000000000;  // bit/s
 inline constexpr std::string_view kUnlimitedRateName = "Unlimited";
 
+// "Unlimited" names the table's own entry without a limit. A user's entry
+// of that name would count as that entry and be left out of profiles, which
+// shifts the saved position of the chosen rate, so the rate editor and the
+// profile reader refuse it.
+inline bool IsReservedRateName(std::string_view name) { return name == kUnlimitedRateName; }
+
 // A named transfer rate: a limit per direction in bits per second, where 0
 // means no limit. Every limit is 0 or lies in kMinShapingRate..kMaxShapingRate
 // when it was set by the parser.

@@ -51,8 +51,14 @@ const TShapingRate& TShapingRateTable::operator[](size_t index) const {
 }
 
 void TShapingRateTable::Sort() {
-  std::sort(FItems.begin(), FItems.end(),
-            [](const TShapingRate& a, const TShapingRate& b) { return Compare(a, b) < 0; });
+  // Stable, and the unlimited entry ahead of the others that also sum to 0:
+  // a table that was sorted, saved without its unlimited entry and read back
+  // with it added at the end comes out in the same order, so a position
+  // saved with it names the same entry.
+  std::stable_sort(FItems.begin(), FItems.end(), [](const TShapingRate& a, const TShapingRate& b) {
+    const int64_t order = Compare(a, b);
+    return order < 0 || (order == 0 && a.IsUnlimited() && !b.IsUnlimited());
+  });
 }
 
 int TShapingRateTable::IndexOfName(const std::string& name) const {

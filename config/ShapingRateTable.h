@@ -21,8 +21,9 @@ class TShapingRateTable {
   size_t Count() const { return FItems.size(); }
   const TShapingRate& operator[](size_t index) const;
 
-  // Sorts by Compare. Entries with equal sums may come out in any order; the
-  // unlimited entry, whose sum is 0, comes first.
+  // Sorts by Compare; the unlimited entry comes first, also ahead of other
+  // entries without a limit, and other entries with equal sums keep their
+  // order.
   void Sort();
   // The index of the first entry named exactly `name`, or -1.
   int IndexOfName(const std::string& name) const;

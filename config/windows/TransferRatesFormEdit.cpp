@@ -42,6 +42,11 @@ void TTransferRatesFormEdit::OKButtonClick() {
     MessageBoxes().ShowError(this, tr("Please enter a transfer rate alias"));
     return;
   }
+  if (IsReservedRateName(RateName())) {
+    AliasEdit->setFocus();
+    MessageBoxes().ShowError(this, tr("Please choose another alias: \"Unlimited\" is the entry without a limit"));
+    return;
+  }
   try {
     TShapingRate().ParseText(RateText());
   } catch (const EShapingRateFormat& error) {

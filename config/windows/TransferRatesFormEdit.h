@@ -1,7 +1,7 @@
 #pragma once
 // The editor of one transfer rate: a name and a rate text. OK checks both
 // and keeps the window open, with the faulty field focused, until they are
-// usable.
+// usable; "Unlimited" is not a usable name (IsReservedRateName).
 
 #include <QDialog>
 #include <QLineEdit>

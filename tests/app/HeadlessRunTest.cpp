@@ -150,6 +150,45 @@ TEST_F(HeadlessRun, NamedProfilesThatDoNotLoadFailTheRun) {
   EXPECT_EQ(r.Err.count("Unable to open the profile: "), 2);
 }
 
+// Settings the program will not use fail the run before any frame is
+// handled, with one message that says why (and names the profile), rather
+// than an error for every frame or a run that emulates nothing.
+TEST_F(HeadlessRun, UnusableSettingsFailTheRunWithOneMessage) {
+  const QByteArray singleWithoutPort =
+      Profile("<filter><enabled>true</enabled><protocol>2</protocol><source><port><type>1</type></port></source>"
+              "<destination><port/></destination></filter>");
+  const QString named = Env.WriteFile("single.xml", singleWithoutPort);
+  const QString problem = "the filter's source port type \"Single port\" needs 1 port but has 0";
+  const struct {
+    const char* What;
+    QByteArray LastConfiguration;
+    QStringList Parameters;
+    QStringList Messages;
+  } cases[] = {
+      {"a named profile", Profile(""), {named},
+       {"Unable to open the profile: \"" + named + "\": " + problem,
+        "Cannot start simulation because no profile could be loaded"}},
+      {"the last configuration", singleWithoutPort, {},
+       {"Unable to open the profile: the last configuration: " + problem,
+        "Cannot start simulation because the last configuration could not be loaded"}},
+      {"a rate position past the table",
+       Profile("<general><rateindex>40</rateindex></general><loss><enabled>true</enabled></loss>"), {},
+       {"Unable to set the transfer rate", "Cannot start simulation because the settings could not be applied"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    {
+      QSettings store(Env.SettingsFile(), QSettings::IniFormat);
+      store.setValue("Configuration", c.LastConfiguration);
+    }
+    const TRunResult r = Env.Run(kProgram, Headless(QStringList{"/runtime:1"} + c.Parameters));
+    EXPECT_TRUE(r.Finished);
+    EXPECT_NE(r.ExitCode, 0);
+    EXPECT_TRUE(r.Out.isEmpty()) << r.Out.toStdString();
+    EXPECT_EQ(r.Err.trimmed().toStdString(), c.Messages.join('\n').toStdString());
+  }
+}
+
 TEST_F(HeadlessRun, FirstLoadableProfileWins) {
   const QString lossy = Env.WriteFile("lossy.xml", Profile("<loss><enabled>true</enabled><impact>1000</impact></loss>"));
   const QString other = Env.WriteFile("other.xml", Profile(""));

@@ -631,9 +631,14 @@ void TSimulatorForm::ActionOptionsExecute() {
 }
 
 void TSimulatorForm::ActionFilterExecute() {
-  {
+  // Profiles refuse rules the editor cannot show; should one get in anyway,
+  // its assertion is shown as an error rather than ending the program from
+  // inside an event handler.
+  try {
     TEditRuleForm form(FEngine.Settings.Filter, FEngine.Locks.SettingsLock, GetHWAddr, this);
     RunDialog(form);
+  } catch (const std::exception& error) {
+    MessageBoxes().ShowError(this, QString::fromStdString(error.what()));
   }
   RefreshStatusBar();
   FormActivate();

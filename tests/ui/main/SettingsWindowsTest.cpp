@@ -48,7 +48,8 @@ TEST(RateEditor, OkChecksTheNameThenTheRateAndStaysOpenOnAFault) {
       {"Slow", "0", "Invalid rate value: 0. Must be between 1200 and 1000000000.", "BpsEdit"},
       {"Slow", "30000:60000:90000", "Invalid rate format: 60000:90000", "BpsEdit"},
       {"Slow", " 30000 : 60000 ", nullptr, nullptr},
-      {"Unlimited", "Unlimited", nullptr, nullptr},
+      {"Unlimited", "64000", "Please choose another alias: \"Unlimited\" is the entry without a limit", "AliasEdit"},
+      {"unlimited", "Unlimited", nullptr, nullptr},
   };
   for (const auto& c : cases) {
     boxes.Errors.clear();
@@ -278,6 +279,66 @@ TEST_F(MainWindowDialogsTest, ClosingTheRateListKeepsTheChosenNameWhereverItMove
   EXPECT_EQ(rates->currentText(), "64 Kbps (single channel ISDN)");
   TLockGuard lock(Rig.Engine.Locks.EngineLock);
   EXPECT_EQ(Rig.Engine.State.RateIn, 8000);
+}
+
+// A user's entry under the reserved name is refused in the editor, so the
+// table saved with the last configuration reads back with the chosen rate in
+// its place, and the next start applies it and the rest of the settings.
+TEST_F(MainWindowDialogsTest, TheReservedRateNameCannotShiftTheChosenRate) {
+  auto* rates = Rig.Find<QComboBox>("RatesCombobox");
+  const char* const fastest = "10 Mbps (DSL, cable modem, LAN)";
+  const int chosen = rates->findText(fastest);
+  rates->setCurrentIndex(chosen);
+  emit rates->activated(chosen);
+  Rig.Find<QCheckBox>("EnableLossCheckBox")->click();
+  Rig.Form->RunDialog = [](QDialog& dialog) {
+    auto& list = dynamic_cast<TTransferRatesForm&>(dialog);
+    list.RunEditor = TypeRate("Unlimited", "64000");
+    list.ActionNew->trigger();
+    return int(QDialog::Accepted);
+  };
+  Rig.Form->TransferRateTab->EditRatesButton->click();
+  EXPECT_EQ(Rig.Boxes.Errors,
+            std::vector<std::string>{"Please choose another alias: \"Unlimited\" is the entry without a limit"});
+  EXPECT_EQ(rates->count(), 13);
+  Rig.Form->close();
+
+  Rig.Boxes.Errors.clear();
+  Rig.Form.reset();
+  TSimulatorForm& again = Rig.MakeForm();
+  again.HandleCommandLine();
+  EXPECT_TRUE(Rig.Boxes.Errors.empty()) << Rig.Boxes.Errors.front();
+  EXPECT_EQ(Rig.Find<QComboBox>("RatesCombobox")->currentText(), fastest);
+  TLockGuard lock(Rig.Engine.Locks.EngineLock);
+  EXPECT_EQ(Rig.Engine.State.RateIn, 10000000 / 8);
+  TLockGuard settings(Rig.Engine.Locks.SettingsLock);
+  EXPECT_TRUE(Rig.Engine.Settings.Loss.Enabled);
+}
+
+// Profiles refuse such rules; one that gets into the engine some other way
+// is reported when the editor is asked for, and the program goes on.
+TEST_F(MainWindowDialogsTest, ARuleOutsideTheEditorsListsIsReportedNotFatal) {
+  const std::function<void(TFilterSettings&)> faults[] = {
+      [](TFilterSettings& f) { f.Protocol = 20; },
+      [](TFilterSettings& f) { f.Source.AddrType = 9; },
+      [](TFilterSettings& f) { f.Destination.PortType = 7; },
+  };
+  for (const auto& fault : faults) {
+    TFilterSettings rule;
+    fault(rule);
+    Rig.Engine.Settings.Filter = rule;
+    Rig.Boxes.Errors.clear();
+    bool opened = false;
+    Rig.Form->RunDialog = [&opened](QDialog&) {
+      opened = true;
+      return int(QDialog::Rejected);
+    };
+    Rig.Form->Actions.ActionFilter->trigger();
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(Rig.Boxes.Errors.size(), 1u);
+    EXPECT_NE(Rig.Boxes.Errors[0].find("(EditRule, line "), std::string::npos) << Rig.Boxes.Errors[0];
+    EXPECT_EQ(Rig.Engine.Settings.Filter, rule);
+  }
 }
 
 TEST_F(MainWindowDialogsTest, APresetSetsRateLatencyAndLossOnce) {

@@ -207,6 +207,40 @@ TEST_F(SimulationWindowTest, ABrokenProfileIsReportedAndTheListStillMirrorsTheTa
   }
 }
 
+// A rule the matcher cannot use, handed to a running window, is refused
+// with one box when it is read; the running rule stays, and frames of the
+// protocol it names pass without a box each.
+TEST_F(SimulationWindowTest, AnUnusableRuleIsRefusedOnceAndTheRunningRuleStays) {
+  TSimulatorForm& form = *Rig.Form;
+  form.StartSimulation();
+  ASSERT_TRUE(Rig.WaitUntil([this] { return Intercepting(); }));
+  const QString path = Rig.Dir.filePath("single.xml");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("<simulator-profile><filter><enabled>true</enabled><protocol>2</protocol><source><port><type>1</type>"
+             "</port></source><destination><port/></destination></filter></simulator-profile>");
+  file.close();
+  form.HandleInstanceMessage(kInstanceCommandLine,
+                             QString::fromStdString(JoinCommandLine({"program", path.toStdString()})));
+  ASSERT_EQ(Rig.Boxes.Errors.size(), 1u);
+  EXPECT_EQ(Rig.Boxes.Errors[0], "Unable to open the profile: \"" + path.toStdString() +
+                                     "\": the filter's source port type \"Single port\" needs 1 port but has 0");
+
+  for (uint8_t i = 0; i < 3; ++i) {
+    std::vector<uint8_t> udp = LabFrame(i);
+    udp[14 + 9] = 17;
+    Rig.Driver.ReceiveFromWire(Rig.A, udp);
+  }
+  EXPECT_TRUE(Rig.WaitUntil([this] { return Rig.Driver.DeliveredToStackCount(Rig.A) == 3; }));
+  EXPECT_EQ(Rig.Boxes.Errors.size(), 1u);
+  EXPECT_TRUE(form.Running());
+  {
+    TLockGuard lock(Rig.Engine.Locks.SettingsLock);
+    EXPECT_EQ(Rig.Engine.Settings.Filter, TFilterSettings());
+  }
+  form.StopSimulation();
+}
+
 TEST_F(SimulationWindowTest, ClosingStopsAndSavesTheSettingsAndTheLastConfiguration) {
   TSimulatorForm& form = *Rig.Form;
   Rig.Find<QCheckBox>("EnableReorderingCheckBox")->click();
