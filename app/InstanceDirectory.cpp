@@ -23,7 +23,9 @@ bool IsPrivateDirectory(const std::string& path, std::string& whyNot) {
   // since whoever made the link may change where it points.
   const TFileDescriptor directory(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   if (!directory.Valid()) {
-    whyNot = SystemErrorText(path);
+    struct stat link {};
+    const bool isLink = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    whyNot = isLink ? path + " is a symbolic link" : SystemErrorText(path);
     return false;
   }
   struct stat status {};
