@@ -108,16 +108,6 @@ TForwardResult ForwardTo(const QString& name, const TInstanceRequest& request, i
 
 }  // namespace
 
-QString InstanceServerName(QString& whyNot) {
-  std::string why;
-  const std::string directory = InstanceDirectory(why);
-  if (directory.empty()) {
-    whyNot = QString::fromStdString(why);
-    return {};
-  }
-  return ServerNameIn(directory);
-}
-
 QByteArray EncodeInstanceRequest(const TInstanceRequest& request) {
   const QByteArray data = request.Code == kInstanceCommandLine ? Utf16WithZero(request.CommandLine) : QByteArray();
   QByteArray bytes;

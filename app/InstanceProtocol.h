@@ -38,10 +38,6 @@ struct TInstanceAnswer {
   QString Reason;  // why it was refused
 };
 
-// The socket's path in the instance directory; empty with the reason when
-// there is no private directory for it.
-QString InstanceServerName(QString& whyNot);
-
 QByteArray EncodeInstanceRequest(const TInstanceRequest& request);
 // A whole request from the start of bytes: the request and the bytes it
 // took; nothing while more bytes are needed. Throws std::runtime_error for a
