@@ -1,14 +1,28 @@
 #include "app/InstanceProtocol.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
 #include <QLocalSocket>
+#include <QPointer>
+#include <QThread>
 #include <QtEndian>
 #include <stdexcept>
 
+#include "app/InstanceDirectory.h"
 #include "config/CommandLine.h"
 
 namespace {
 
-const QString kInstanceName = QStringLiteral("OveldaTarnwick");
+const QString kInstanceName = QStringLiteral("/OveldaTarnwick");
+constexpr uint32_t kAnswerDone = 0;
+constexpr uint32_t kAnswerRefused = 1;
+constexpr uint32_t kAnswerHeaderBytes = 12;
+// An owner that holds the lock listens a moment later; one that does not
+// within this time cannot be reached.
+constexpr int kOwnerListensWithinMs = 10000;
+constexpr int kConnectTimeoutMs = 5000;
 
 void AppendU32(QByteArray& bytes, uint32_t value) {
   const uint32_t little = qToLittleEndian(value);
@@ -29,13 +43,70 @@ QByteArray Utf16WithZero(const QString& text) {
   return bytes;
 }
 
-}  // namespace
-
-QString InstanceServerName() {
-  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty()) return QString::fromLocal8Bit(runtime) + QLatin1Char('/') + kInstanceName;
-  return kInstanceName;
+// count bytes of UTF-16LE text with its zero; throws for what is none.
+QString FromUtf16WithZero(const char* data, uint32_t count) {
+  if (count % 2 != 0) throw std::runtime_error("The forwarded text is not UTF-16 text");
+  const qsizetype units = count / 2;
+  if (units == 0 || qFromLittleEndian<uint16_t>(data + count - 2) != 0) {
+    throw std::runtime_error("The forwarded text has no terminating zero");
+  }
+  QString text;
+  text.reserve(units - 1);
+  for (qsizetype i = 0; i + 1 < units; ++i) text.append(QChar(qFromLittleEndian<uint16_t>(data + 2 * i)));
+  return text;
 }
+
+QString ServerNameIn(const std::string& directory) { return QString::fromStdString(directory) + kInstanceName; }
+
+// The process at the other end runs as this user. Only such a process may
+// be handed a command line: it names files to read and may quit a run.
+bool PeerIsThisUser(const QLocalSocket& socket, QString& why) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  if (getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) {
+    why = QString::fromStdString(SystemErrorText("Cannot check the running instance's user"));
+    return false;
+  }
+  if (peer.uid != geteuid()) {
+    why = QStringLiteral("The instance socket belongs to another user (uid %1); nothing was sent").arg(peer.uid);
+    return false;
+  }
+  return true;
+}
+
+TForwardResult ForwardTo(const QString& name, const TInstanceRequest& request, int answerTimeoutMs, QString& why) {
+  QLocalSocket socket;
+  socket.connectToServer(name);
+  if (!socket.waitForConnected(kConnectTimeoutMs)) return TForwardResult::frNoInstance;
+  if (!PeerIsThisUser(socket, why)) return TForwardResult::frFailed;
+  socket.write(EncodeInstanceRequest(request));
+  if (!socket.waitForBytesWritten(kConnectTimeoutMs) && socket.bytesToWrite() > 0) {
+    why = socket.errorString();
+    return TForwardResult::frFailed;
+  }
+  // The instance closes the connection once it has answered.
+  QByteArray bytes;
+  while (socket.state() == QLocalSocket::ConnectedState) {
+    if (!socket.waitForReadyRead(answerTimeoutMs) && socket.state() == QLocalSocket::ConnectedState) {
+      why = QStringLiteral("The running instance did not answer: ") + socket.errorString();
+      return TForwardResult::frFailed;
+    }
+    bytes.append(socket.readAll());
+  }
+  bytes.append(socket.readAll());
+  const auto answer = DecodeInstanceAnswer(bytes);
+  if (!answer || answer->first != request.Code) {
+    why = QStringLiteral("The running instance gave an unexpected answer");
+    return TForwardResult::frFailed;
+  }
+  if (answer->second.Refused) {
+    why = answer->second.Reason;
+    return TForwardResult::frRefused;
+  }
+  return TForwardResult::frDelivered;
+}
+
+}  // namespace
 
 QByteArray EncodeInstanceRequest(const TInstanceRequest& request) {
   const QByteArray data = request.Code == kInstanceCommandLine ? Utf16WithZero(request.CommandLine) : QByteArray();
@@ -53,86 +124,144 @@ std::optional<std::pair<TInstanceRequest, qsizetype>> DecodeInstanceRequest(cons
   if (count > kMaxForwardedBytes) throw std::runtime_error("The forwarded command line is too long");
   if (count % 2 != 0) throw std::runtime_error("The forwarded command line is not UTF-16 text");
   if (bytes.size() < kHeaderBytes + count) return std::nullopt;
-  if (count > 0) {
-    const char* data = bytes.constData() + kHeaderBytes;
-    const qsizetype units = count / 2;
-    if (qFromLittleEndian<uint16_t>(data + count - 2) != 0) {
-      throw std::runtime_error("The forwarded command line has no terminating zero");
-    }
-    QString text;
-    text.reserve(units - 1);
-    for (qsizetype i = 0; i + 1 < units; ++i) text.append(QChar(qFromLittleEndian<uint16_t>(data + 2 * i)));
-    request.CommandLine = text;
-  }
+  if (count > 0) request.CommandLine = FromUtf16WithZero(bytes.constData() + kHeaderBytes, count);
   return std::make_pair(request, static_cast<qsizetype>(kHeaderBytes + count));
 }
 
-TInstanceServer::TInstanceServer(THandler handler, QObject* parent)
-    : QObject(parent), FHandler(std::move(handler)) {
+QByteArray EncodeInstanceAnswer(uint32_t code, const TInstanceAnswer& answer) {
+  const QByteArray reason = answer.Reason.isEmpty() ? QByteArray() : Utf16WithZero(answer.Reason);
+  QByteArray bytes;
+  AppendU32(bytes, code);
+  AppendU32(bytes, answer.Refused ? kAnswerRefused : kAnswerDone);
+  AppendU32(bytes, static_cast<uint32_t>(reason.size()));
+  return bytes + reason;
+}
+
+std::optional<std::pair<uint32_t, TInstanceAnswer>> DecodeInstanceAnswer(const QByteArray& bytes) {
+  if (bytes.size() == 4) return std::make_pair(ReadU32(bytes, 0), TInstanceAnswer{});
+  if (bytes.size() < kAnswerHeaderBytes) return std::nullopt;
+  const uint32_t outcome = ReadU32(bytes, 4);
+  const uint32_t count = ReadU32(bytes, 8);
+  if (outcome > kAnswerRefused || bytes.size() != kAnswerHeaderBytes + qsizetype(count)) return std::nullopt;
+  TInstanceAnswer answer;
+  answer.Refused = outcome == kAnswerRefused;
+  if (count > 0) {
+    try {
+      answer.Reason = FromUtf16WithZero(bytes.constData() + kAnswerHeaderBytes, count);
+    } catch (const std::runtime_error&) {
+      return std::nullopt;
+    }
+  }
+  return std::make_pair(ReadU32(bytes, 0), answer);
+}
+
+TInstanceServer::TInstanceServer(QObject* parent) : QObject(parent) {
   FServer.setSocketOptions(QLocalServer::UserAccessOption);
   connect(&FServer, &QLocalServer::newConnection, this, &TInstanceServer::Accept);
 }
 
-bool TInstanceServer::Listen(QString& whyNot) {
-  const QString name = InstanceServerName();
-  if (FServer.listen(name)) return true;
-  if (FServer.serverError() == QAbstractSocket::AddressInUseError) {
-    // Nobody answered on this name a moment ago (or we would be forwarding),
-    // so the socket file is what a dead instance left behind.
-    QLocalServer::removeServer(name);
-    if (FServer.listen(name)) return true;
+void TInstanceServer::SetHandler(THandler handler) { FHandler = std::move(handler); }
+
+TClaimResult TInstanceServer::Claim(QString& why) {
+  std::string whyNot;
+  const std::string directory = InstanceDirectory(whyNot);
+  if (directory.empty()) {
+    why = QString::fromStdString(whyNot);
+    return TClaimResult::crUnreachable;
   }
-  whyNot = FServer.errorString();
-  return false;
+  TFileDescriptor lock;
+  switch (TryTakeInstanceLock(directory, lock, whyNot)) {
+    case TLockResult::lrBusy:
+      return TClaimResult::crTaken;
+    case TLockResult::lrError:
+      why = QString::fromStdString(whyNot);
+      return TClaimResult::crUnreachable;
+    case TLockResult::lrTaken:
+      break;
+  }
+  FLock = std::move(lock);
+  // Only the lock's holder touches the socket file, so one that is there
+  // now belongs to an instance that has ended.
+  const QString name = ServerNameIn(directory);
+  QLocalServer::removeServer(name);
+  if (!FServer.listen(name)) {
+    why = FServer.errorString();
+    return TClaimResult::crUnreachable;
+  }
+  return TClaimResult::crOwned;
 }
 
 void TInstanceServer::Accept() {
   while (QLocalSocket* socket = FServer.nextPendingConnection()) {
     auto buffer = std::make_shared<QByteArray>();
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket, buffer] {
-      buffer->append(socket->readAll());
-      try {
-        const auto decoded = DecodeInstanceRequest(*buffer);
-        if (!decoded) return;
-        buffer->clear();
-        const uint32_t code = decoded->first.Code;
-        FHandler(decoded->first);
-        QByteArray answer;
-        AppendU32(answer, code);
-        socket->write(answer);
-        socket->flush();
-        socket->disconnectFromServer();
-      } catch (const std::exception&) {
-        // A request no sender of ours would make: dropped unanswered.
-        buffer->clear();
-        socket->abort();
-      }
-    });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, buffer] { Serve(socket, *buffer); });
   }
 }
 
-TForwardResult ForwardToRunningInstance(const TInstanceRequest& request, int answerTimeoutMs, QString& why) {
-  QLocalSocket socket;
-  socket.connectToServer(InstanceServerName());
-  if (!socket.waitForConnected(5000)) return TForwardResult::frNoInstance;
-  const QByteArray bytes = EncodeInstanceRequest(request);
-  socket.write(bytes);
-  if (!socket.waitForBytesWritten(5000) && socket.bytesToWrite() > 0) {
-    why = socket.errorString();
-    return TForwardResult::frFailed;
+void TInstanceServer::Serve(QLocalSocket* socket, QByteArray& buffer) {
+  buffer.append(socket->readAll());
+  std::optional<std::pair<TInstanceRequest, qsizetype>> decoded;
+  try {
+    decoded = DecodeInstanceRequest(buffer);
+  } catch (const std::exception&) {
+    // A request no sender of ours would make: dropped unanswered.
+    buffer.clear();
+    socket->abort();
+    return;
   }
-  QByteArray answer;
-  while (answer.size() < 4) {
-    if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(answerTimeoutMs)) {
-      why = QStringLiteral("The running instance did not answer: ") + socket.errorString();
+  if (!decoded) return;
+  buffer.clear();
+  const TInstanceRequest& request = decoded->first;
+  // The handler may run event loops of its own (a message box), in which
+  // the sender's going away deletes the socket.
+  const QPointer<QLocalSocket> alive(socket);
+  const TInstanceAnswer answer =
+      FHandler ? FHandler(request) : TInstanceAnswer{true, QStringLiteral("The running instance is starting up")};
+  if (!alive) return;
+  socket->write(EncodeInstanceAnswer(request.Code, answer));
+  socket->flush();
+  socket->disconnectFromServer();
+}
+
+TForwardResult ForwardOrClaim(const TInstanceRequest& request, TInstanceServer* claimant, int answerTimeoutMs,
+                              QString& why) {
+  std::string whyNot;
+  const std::string directory = InstanceDirectory(whyNot);
+  if (directory.empty()) {
+    why = QString::fromStdString(whyNot);
+    return TForwardResult::frUnreachable;
+  }
+  const QDeadlineTimer deadline(kOwnerListensWithinMs);
+  for (;;) {
+    if (claimant) {
+      switch (claimant->Claim(why)) {
+        case TClaimResult::crOwned:
+          return TForwardResult::frNoInstance;
+        case TClaimResult::crUnreachable:
+          return TForwardResult::frUnreachable;
+        case TClaimResult::crTaken:
+          break;
+      }
+    } else {
+      // Only asking: a lock taken here is given back at once.
+      TFileDescriptor probe;
+      switch (TryTakeInstanceLock(directory, probe, whyNot)) {
+        case TLockResult::lrTaken:
+          return TForwardResult::frNoInstance;
+        case TLockResult::lrError:
+          why = QString::fromStdString(whyNot);
+          return TForwardResult::frUnreachable;
+        case TLockResult::lrBusy:
+          break;
+      }
+    }
+    const TForwardResult result = ForwardTo(ServerNameIn(directory), request, answerTimeoutMs, why);
+    if (result != TForwardResult::frNoInstance) return result;
+    if (deadline.hasExpired()) {
+      why = QStringLiteral("Another launch of the program owns the instance but does not answer");
       return TForwardResult::frFailed;
     }
-    answer.append(socket.readAll());
+    QThread::msleep(20);
   }
-  if (ReadU32(answer, 0) != request.Code) {
-    why = QStringLiteral("The running instance gave an unexpected answer");
-    return TForwardResult::frFailed;
-  }
-  return TForwardResult::frDelivered;
 }

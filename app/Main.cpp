@@ -3,6 +3,7 @@
 // Until the window exists, the instance runs the same way as a headless run.
 
 #include <QCoreApplication>
+#include <QDir>
 #include <csignal>
 #include <cstdio>
 
@@ -53,34 +54,45 @@ int ListAdapters(const std::string& kind) {
   return 0;
 }
 
-int Emulate(const TProgramOptions& options, bool serveInstances) {
+int Emulate(const TProgramOptions& options, TInstanceServer* server) {
   TMonotonicClock clock;
   auto session = OpenDriver(options.Driver, clock);
   if (!session) return 1;
-  if (RunsWithWindow(options)) return RunWindowed(*session->Driver, clock, options);
-  TRunner runner(*session->Driver, TRunOptions{options.StatsJson, serveInstances, options.Preset, options.Parameters});
+  if (RunsWithWindow(options)) return RunWindowed(*session->Driver, clock, options, server);
+  TRunner runner(*session->Driver,
+                 TRunOptions{options.StatsJson, !options.Headless, server, options.Preset, options.Parameters});
   return runner.Run();
 }
 
 // A second launch hands its command line to the first and ends; true when
-// it did (exitCode says how that went).
-bool ForwardToFirstInstance(const std::string& program, const std::vector<std::string>& parameters, int& exitCode) {
+// it did (exitCode says how that went). Without one running, server (when
+// given) becomes the first instance's.
+bool ForwardToFirstInstance(const std::string& program, const std::vector<std::string>& parameters,
+                            TInstanceServer* server, int& exitCode) {
+  // The first instance has a working directory of its own.
+  const std::vector<std::string> absolute =
+      WithAbsoluteProfilePaths(parameters, QDir::currentPath().toStdString());
   std::vector<std::string> words{program};
-  words.insert(words.end(), parameters.begin(), parameters.end());
+  words.insert(words.end(), absolute.begin(), absolute.end());
   const TInstanceRequest request{InstanceCodeFor(parameters), QString::fromStdString(JoinCommandLine(words))};
   QString why;
-  switch (ForwardToRunningInstance(request, kAnswerTimeoutMs, why)) {
+  switch (ForwardOrClaim(request, server, kAnswerTimeoutMs, why)) {
     case TForwardResult::frNoInstance:
+      return false;
+    case TForwardResult::frUnreachable:
+      if (!server) break;  // nothing this launch could tell a running instance
+      std::fprintf(stderr, "Other launches of the program cannot reach this one: %s\n", why.toLocal8Bit().constData());
       return false;
     case TForwardResult::frDelivered:
       exitCode = 0;
       return true;
+    case TForwardResult::frRefused:
     case TForwardResult::frFailed:
-      std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
-      exitCode = 1;
-      return true;
+      break;
   }
-  return false;
+  std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+  exitCode = 1;
+  return true;
 }
 
 }  // namespace
@@ -111,11 +123,14 @@ int main(int argc, char** argv) {
 
   const bool quit = std::any_of(options.Parameters.begin(), options.Parameters.end(),
                                 [](const std::string& p) { return IsQuitSwitch(p); });
+  // Headless runs neither forward nor own the instance name.
+  std::unique_ptr<TInstanceServer> server;
   if (!options.Headless) {
+    if (!quit) server = std::make_unique<TInstanceServer>();
     int exitCode = 0;
-    if (ForwardToFirstInstance(argv[0], options.Parameters, exitCode)) return exitCode;
+    if (ForwardToFirstInstance(argv[0], options.Parameters, server.get(), exitCode)) return exitCode;
   }
   // With no instance to tell, the quit switch ends this launch at once.
   if (quit) return 0;
-  return Emulate(options, !options.Headless);
+  return Emulate(options, server.get());
 }

@@ -27,6 +27,17 @@ void PrintLine(FILE* stream, const std::string& line) {
 
 void TStandardErrorSink::ShowError(const std::string& message) { PrintLine(stderr, message); }
 
+void TCollectingErrorSink::ShowError(const std::string& message) {
+  FMessages.push_back(message);
+  FNext.ShowError(message);
+}
+
+std::string TCollectingErrorSink::Text(const std::string& whenNone) const {
+  std::string text;
+  for (const std::string& message : FMessages) text += (text.empty() ? "" : "; ") + message;
+  return text.empty() ? whenNone : text;
+}
+
 TRunner::TRunner(IPacketDriver& driver, TRunOptions options)
     : FOptions(std::move(options)), FDriver(driver), FEngine(FDriver, FClock, ClockSeed()) {
   FSimulation = std::make_unique<TSimulation>(FEngine, FTimers, FErrors);
@@ -37,6 +48,7 @@ TRunner::TRunner(IPacketDriver& driver, TRunOptions options)
 }
 
 TRunner::~TRunner() {
+  if (FOptions.Server) FOptions.Server->SetHandler(nullptr);
   StopAndShowReports();
   FErrors.SetWakeOwner(nullptr);
 }
@@ -49,24 +61,22 @@ void TRunner::StopAndShowReports() {
 }
 
 int TRunner::Run() {
+  // From here a signal stops the run cleanly; one during the start is served
+  // as soon as the loop runs.
+  FSignals = std::make_unique<TSignalWatch>([this](int) { Finish(); });
   if (!Prepare() || !LoadFromCommandLine()) return 1;
   if (const TPresetItem* preset = FindPreset(FOptions.Preset)) ApplyPreset(FModel, *preset);
   if (!StartSimulation()) {
     StopAndShowReports();
     return 1;
   }
-  FSignals = std::make_unique<TSignalWatch>([this](int) { Finish(); });
   FTick.start();
   return QCoreApplication::exec();
 }
 
 bool TRunner::Prepare() {
-  if (FOptions.ServeInstances) {
-    FServer = std::make_unique<TInstanceServer>([this](const TInstanceRequest& r) { HandleInstanceRequest(r); });
-    QString why;
-    if (!FServer->Listen(why)) {
-      PrintLine(stderr, "Other launches of the program cannot reach this one: " + why.toStdString());
-    }
+  if (FOptions.Server) {
+    FOptions.Server->SetHandler([this](const TInstanceRequest& r) { return HandleInstanceRequest(r); });
   }
   if (!FDriver.GetTcpipBoundAdaptersInfo(FAdapters) || FAdapters.AdapterCount == 0) {
     FErrorSink.ShowError("Unable to find any network interfaces");
@@ -90,10 +100,8 @@ bool TRunner::LoadFromCommandLine() {
   // The run-time switch counts wherever it stands: one behind the profile
   // that loads would otherwise be skipped with the rest of the command line,
   // and the run would never end.
-  for (const std::string& parameter : FOptions.Parameters) {
-    int32_t seconds = 0;
-    if (IsRuntimeSwitch(parameter, seconds)) FEngine.RunTimeLimit = seconds;
-  }
+  int32_t seconds = 0;
+  if (RunTimeLimitOf(FOptions.Parameters, seconds)) FEngine.RunTimeLimit = seconds;
   bool profileNamed = false;
   for (const std::string& parameter : FOptions.Parameters) {
     if (IsRuntimeSwitch(parameter)) continue;
@@ -199,11 +207,10 @@ void TRunner::PrintCounters(const TEngineCounters& counters, uint32_t tickIn, ui
   PrintLine(stdout, block);
 }
 
-void TRunner::HandleInstanceRequest(const TInstanceRequest& request) {
+TInstanceAnswer TRunner::HandleInstanceRequest(const TInstanceRequest& request) {
   switch (request.Code) {
     case kInstanceCommandLine:
-      HandleForwardedCommandLine(request.CommandLine);
-      break;
+      return HandleForwardedCommandLine(request.CommandLine);
     case kInstanceActivate:
       // There is no window to bring to the front; say that one runs.
       PrintLine(stderr, "Ovelda Tarnwick is already running");
@@ -214,11 +221,13 @@ void TRunner::HandleInstanceRequest(const TInstanceRequest& request) {
     default:
       break;
   }
+  return {};
 }
 
-void TRunner::HandleForwardedCommandLine(const QString& text) {
+TInstanceAnswer TRunner::HandleForwardedCommandLine(const QString& text) {
   std::vector<std::string> words = SplitCommandLine(text.toStdString());
   if (!words.empty()) words.erase(words.begin());  // the sender's program path
+  TInstanceAnswer answer;
   for (const std::string& word : words) {
     int32_t seconds = 0;
     if (IsRuntimeSwitch(word, seconds)) {
@@ -226,8 +235,15 @@ void TRunner::HandleForwardedCommandLine(const QString& text) {
       continue;
     }
     // Reloads the settings of the running simulation; never starts or
-    // stops one.
-    LoadProfile(word, FModel, FEngine, FChoices, *FStore, FErrorSink);
+    // stops one. A profile that does not load refuses the request, so the
+    // sender can tell its user.
+    TCollectingErrorSink errors(FErrorSink);
+    if (!LoadProfile(word, FModel, FEngine, FChoices, *FStore, errors)) {
+      answer.Refused = true;
+      if (!answer.Reason.isEmpty()) answer.Reason += QLatin1Char('\n');
+      answer.Reason += QString::fromStdString(word + ": " + errors.Text("the profile is empty"));
+    }
     ApplyAll();
   }
+  return answer;
 }

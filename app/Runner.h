@@ -3,8 +3,8 @@
 // of the program does (the persistent settings, then the first profile of
 // the command line that loads, else the last configuration), starts the
 // simulation on the chosen adapter, reports the counters once a second, and
-// stops cleanly at the run-time limit, on SIGINT or SIGTERM, or when a
-// second launch asks it to quit.
+// stops cleanly at the run-time limit, on SIGINT, SIGTERM or SIGHUP, or when
+// a second launch asks it to quit.
 
 #include <QObject>
 #include <QSettings>
@@ -31,13 +31,28 @@ class TStandardErrorSink : public IErrorSink {
   void ShowError(const std::string& message) override;
 };
 
+// Passes messages on and keeps them, for the answer to a second launch.
+class TCollectingErrorSink : public IErrorSink {
+ public:
+  explicit TCollectingErrorSink(IErrorSink& next) : FNext(next) {}
+  void ShowError(const std::string& message) override;
+  // The messages joined, or whenNone.
+  std::string Text(const std::string& whenNone) const;
+
+ private:
+  IErrorSink& FNext;
+  std::vector<std::string> FMessages;
+};
+
 struct TRunOptions {
   // One JSON object per line on standard output instead of the rows.
   bool StatsJson = false;
-  // The first instance of the program: listens for second launches and
-  // saves the settings and the last configuration when it closes. A
-  // headless run does neither.
+  // The first instance of the program: saves the settings and the last
+  // configuration when it closes. A headless run saves nothing.
   bool ServeInstances = false;
+  // Where second launches reach the first instance; none for a headless run
+  // (or when the instance name cannot be used).
+  TInstanceServer* Server = nullptr;
   // A built-in preset put over the loaded settings; empty for none.
   std::string Preset;
   // Profile paths and switches, in order.
@@ -61,8 +76,8 @@ class TRunner : public QObject {
   void Tick();
   void Finish();
   void StopAndShowReports();
-  void HandleInstanceRequest(const TInstanceRequest& request);
-  void HandleForwardedCommandLine(const QString& text);
+  TInstanceAnswer HandleInstanceRequest(const TInstanceRequest& request);
+  TInstanceAnswer HandleForwardedCommandLine(const QString& text);
   void PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut);
   // True when every setting was applied; the failure is shown.
   bool ApplyAll();
@@ -80,7 +95,6 @@ class TRunner : public QObject {
   TSettingsModel FModel;
   TTcpAdapterList FAdapters;
   TAdapterChoices FChoices;
-  std::unique_ptr<TInstanceServer> FServer;
   std::unique_ptr<TSignalWatch> FSignals;
   QTimer FTick;
   int32_t FSamples = 0;

@@ -5,11 +5,22 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <iterator>
 #include <stdexcept>
 
 namespace {
 
 int gPipe[2] = {-1, -1};
+
+// A closed terminal (SIGHUP) ends a run the same way as a request to stop.
+constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction gPrevious[std::size(kWatched)];
+
+// nohup, and a shell that starts a job in the background, ignore SIGHUP or
+// SIGINT for the program on purpose; that choice stands.
+bool KeepsIgnoring(int signal, const struct sigaction& previous) {
+  return signal != SIGTERM && previous.sa_handler == SIG_IGN;
+}
 
 void OnSignal(int signal) {
   const int saved = errno;
@@ -32,13 +43,14 @@ TSignalWatch::TSignalWatch(std::function<void(int)> onSignal, QObject* parent)
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (size_t i = 0; i < std::size(kWatched); ++i) {
+    sigaction(kWatched[i], nullptr, &gPrevious[i]);
+    if (!KeepsIgnoring(kWatched[i], gPrevious[i])) sigaction(kWatched[i], &action, nullptr);
+  }
 }
 
 TSignalWatch::~TSignalWatch() {
-  signal(SIGINT, SIG_DFL);
-  signal(SIGTERM, SIG_DFL);
+  for (size_t i = 0; i < std::size(kWatched); ++i) sigaction(kWatched[i], &gPrevious[i], nullptr);
   FNotifier.reset();
   close(gPipe[0]);
   close(gPipe[1]);

@@ -1,6 +1,7 @@
 #pragma once
-// SIGINT and SIGTERM as an event of the Qt loop: the handler only writes a
-// byte to a pipe; the loop reads it and runs the stop, outside the handler.
+// SIGINT, SIGTERM and SIGHUP as an event of the Qt loop: the handler only
+// writes a byte to a pipe; the loop reads it and runs the stop, outside the
+// handler. A signal that comes before the loop runs waits in the pipe.
 
 #include <QObject>
 #include <QSocketNotifier>

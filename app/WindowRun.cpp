@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/InstanceProtocol.h"
+#include "app/SignalWatch.h"
 #include "common/MessageBoxes.h"
 #include "config/PersistentSettings.h"
 #include "engine/Random.h"
@@ -34,19 +35,42 @@ void ShowStartError(const std::string& message) {
   }
 }
 
-int RunWindowed(IPacketDriver& driver, const IEngineClock& clock, const TProgramOptions& options) {
+namespace {
+
+// A forwarded command line is refused when a profile it names did not load.
+TInstanceAnswer AnswerFor(const std::vector<std::string>& notLoaded) {
+  TInstanceAnswer answer;
+  for (const std::string& profile : notLoaded) {
+    answer.Refused = true;
+    if (!answer.Reason.isEmpty()) answer.Reason += QLatin1Char('\n');
+    answer.Reason += QString::fromStdString(profile + ": Unable to open the profile");
+  }
+  return answer;
+}
+
+}  // namespace
+
+int RunWindowed(IPacketDriver& driver, const IEngineClock& clock, const TProgramOptions& options,
+                TInstanceServer* server) {
   TEngine engine(driver, clock, ClockSeed());
   TTimerFdFactory timers;
   std::unique_ptr<QSettings> store = OpenSettingsStore();
   TSimulatorContext context{engine, timers, *store, options.Parameters,
                             [](const TTcpAdapterList& adapters) { return DefaultAdapterIndex(adapters); }};
   TSimulatorForm* window = nullptr;
-  TInstanceServer server([&window](const TInstanceRequest& request) {
-    if (window) window->HandleInstanceMessage(request.Code, request.CommandLine);
-  });
-  QString whyNot;
-  if (!server.Listen(whyNot)) {
-    std::fprintf(stderr, "Other launches of the program cannot reach this one: %s\n", whyNot.toLocal8Bit().constData());
+  if (server) {
+    server->SetHandler([&window](const TInstanceRequest& request) {
+      if (!window) return TInstanceAnswer{true, QStringLiteral("The running instance is starting up")};
+      return AnswerFor(window->HandleInstanceMessage(request.Code, request.CommandLine));
+    });
   }
-  return RunSimulatorWindow(context, [&window](TSimulatorForm& form) { window = &form; });
+  // A signal closes the window as the user does (stop, save); then every
+  // event loop ends, also that of a box or dialog still open.
+  TSignalWatch stopOnSignal([&window](int) {
+    if (window) window->close();
+    QCoreApplication::exit(0);
+  });
+  const int exitCode = RunSimulatorWindow(context, [&window](TSimulatorForm& form) { window = &form; });
+  if (server) server->SetHandler(nullptr);
+  return exitCode;
 }

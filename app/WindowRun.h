@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/InstanceProtocol.h"
 #include "app/ProgramOptions.h"
 #include "engine/EngineClock.h"
 #include "engine/PacketDriver.h"
@@ -20,6 +21,7 @@ std::unique_ptr<QCoreApplication> CreateApplication(int& argc, char** argv, bool
 // The error box without an owner window (the driver could not be opened).
 void ShowStartError(const std::string& message);
 
-// The main window over the driver until it closes, answering second
-// launches meanwhile; the exit status.
-int RunWindowed(IPacketDriver& driver, const IEngineClock& clock, const TProgramOptions& options);
+// The main window over the driver until it closes (also on SIGINT, SIGTERM
+// or SIGHUP), answering second launches on server meanwhile; the exit status.
+int RunWindowed(IPacketDriver& driver, const IEngineClock& clock, const TProgramOptions& options,
+                TInstanceServer* server);

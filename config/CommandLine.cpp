@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cctype>
+#include <filesystem>
 
 namespace {
 
@@ -42,6 +43,26 @@ bool IsRuntimeSwitch(const std::string& word, int32_t& seconds) {
 bool IsRuntimeSwitch(const std::string& word) {
   int32_t ignored = 0;
   return IsRuntimeSwitch(word, ignored);
+}
+
+bool RunTimeLimitOf(const std::vector<std::string>& parameters, int32_t& seconds) {
+  bool found = false;
+  for (const std::string& parameter : parameters) found = IsRuntimeSwitch(parameter, seconds) || found;
+  return found;
+}
+
+std::vector<std::string> WithAbsoluteProfilePaths(const std::vector<std::string>& parameters,
+                                                  const std::string& directory) {
+  std::vector<std::string> result;
+  for (const std::string& parameter : parameters) {
+    const bool path = !parameter.empty() && !IsRuntimeSwitch(parameter) && !IsQuitSwitch(parameter);
+    if (path && parameter.front() != '/') {
+      result.push_back((std::filesystem::path(directory) / parameter).string());
+    } else {
+      result.push_back(parameter);
+    }
+  }
+  return result;
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& text) {

@@ -21,6 +21,19 @@ bool IsQuitSwitch(const std::string& word);
 bool IsRuntimeSwitch(const std::string& word, int32_t& seconds);
 bool IsRuntimeSwitch(const std::string& word);
 
+// The run-time limit of a command line: the last run-time switch wherever it
+// stands, also behind the profile that starts the simulation. False when
+// there is none (the limit is then left as it is).
+bool RunTimeLimitOf(const std::vector<std::string>& parameters, int32_t& seconds);
+
+// The parameters with every profile path made absolute against directory;
+// switches and absolute paths stay as they are, and nothing is resolved
+// (".." behind a link keeps the meaning the file system gives it). A second
+// launch sends these to the first instance, which has a working directory
+// of its own.
+std::vector<std::string> WithAbsoluteProfilePaths(const std::vector<std::string>& parameters,
+                                                  const std::string& directory);
+
 // Splits a command line: a double quote toggles quoting and is dropped, a
 // blank outside quotes ends a word, empty words are dropped.
 std::vector<std::string> SplitCommandLine(const std::string& text);

@@ -197,20 +197,43 @@ TEST_F(HeadlessRun, FirstLoadableProfileWins) {
   EXPECT_EQ(Counter(JsonLines(r.Out).back(), "SentIn"), 0);
 }
 
-TEST_F(HeadlessRun, SignalsStopCleanlyWithTheFinalCounters) {
-  for (int signal : {SIGTERM, SIGINT}) {
-    QProcess process;
-    Env.Start(process, kProgram, Headless({}));
-    const QByteArray first = ReadLine(process);
-    ASSERT_FALSE(first.isEmpty()) << process.readAllStandardError().toStdString();
-    ReadLine(process);  // one tick: traffic has flowed
-    ::kill(static_cast<pid_t>(process.processId()), signal);
-    ASSERT_TRUE(process.waitForFinished(20000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
-    const std::vector<QJsonObject> rest = JsonLines(process.readAllStandardOutput());
-    ASSERT_FALSE(rest.empty());
-    EXPECT_GT(Counter(rest.back(), "FramesIn"), 0);
+// A signal ends a run as the end of its time does: the final counters,
+// exit 0, and the first instance (a launch without --headless, here without
+// a display) saves what closing its window saves. A closed terminal
+// (SIGHUP) is one of them.
+TEST_F(HeadlessRun, SignalsStopCleanlyAndSaveAsClosingDoes) {
+  const QString lossy = Env.WriteFile("lossy.xml", Profile("<loss><enabled>true</enabled><impact>1000</impact></loss>"));
+  struct TMode {
+    const char* Name;
+    QStringList Arguments;
+    bool Saves;
+  };
+  const TMode modes[] = {{"headless", Headless({lossy}), false},
+                         {"first instance", {"--driver", "lab", "--stats-json", lossy}, true}};
+  for (const TMode& mode : modes) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+      SCOPED_TRACE(std::string(mode.Name) + ", signal " + std::to_string(signal));
+      QFile::remove(Env.SettingsFile());
+      QProcess process;
+      Env.Start(process, kProgram, mode.Arguments);
+      const QByteArray first = ReadLine(process);
+      ASSERT_FALSE(first.isEmpty()) << process.readAllStandardError().toStdString();
+      ReadLine(process);  // one tick: traffic has flowed
+      ::kill(static_cast<pid_t>(process.processId()), signal);
+      ASSERT_TRUE(process.waitForFinished(20000));
+      EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+      EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+      const std::vector<QJsonObject> rest = JsonLines(process.readAllStandardOutput());
+      ASSERT_FALSE(rest.empty());
+      EXPECT_GT(Counter(rest.back(), "DroppedIn"), 0);
+      if (mode.Saves) {
+        QSettings store(Env.SettingsFile(), QSettings::IniFormat);
+        EXPECT_TRUE(store.value("Configuration").toByteArray().contains("<impact>1000</impact>"));
+        EXPECT_EQ(store.value("Global/MaxQueueSize").toInt(), 10000);
+      } else {
+        EXPECT_FALSE(QFile::exists(Env.SettingsFile()));
+      }
+    }
   }
 }
 

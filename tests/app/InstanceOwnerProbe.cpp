@@ -13,15 +13,17 @@ int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   if (argc != 2) return 2;
   const QString log = QString::fromLocal8Bit(argv[1]);
-  TInstanceServer server([&](const TInstanceRequest& request) {
+  TInstanceServer server;
+  server.SetHandler([&](const TInstanceRequest& request) {
     QFile file(log);
     file.open(QIODevice::Append);
     file.write(QByteArray::number(request.Code) + '\t' + request.CommandLine.toUtf8() + '\n');
     file.close();
     if (request.Code == kInstanceQuit) QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    return TInstanceAnswer{};
   });
   QString why;
-  if (!server.Listen(why)) {
+  if (server.Claim(why) != TClaimResult::crOwned) {
     std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
     return 1;
   }

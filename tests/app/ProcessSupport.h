@@ -44,6 +44,7 @@ class TProgramEnvironment {
 
   void Start(QProcess& process, const QString& program, const QStringList& arguments) const {
     process.setProcessEnvironment(Environment);
+    if (!WorkingDirectory.isEmpty()) process.setWorkingDirectory(WorkingDirectory);
     process.start(program, arguments);
     process.waitForStarted(10000);
   }
@@ -63,6 +64,8 @@ class TProgramEnvironment {
 
   QTemporaryDir Dir;
   QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+  // The programs' working directory; the test's own when empty.
+  QString WorkingDirectory;
 };
 
 // Reads one line from a running process, waiting up to timeoutMs.

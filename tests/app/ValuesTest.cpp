@@ -67,6 +67,29 @@ TEST(InstanceRequest, RoundTripAndRefusals) {
   EXPECT_THROW(DecodeInstanceRequest(header(4000, 2) + "ab"), std::runtime_error);
 }
 
+TEST(InstanceAnswer, OutcomeAndReasonRoundTrip) {
+  const TInstanceAnswer refused{true, QString::fromUtf8("/tmp/\xC3\xA9.xml: Unable to open the profile")};
+  const QByteArray bytes = EncodeInstanceAnswer(4000, refused);
+  const auto decoded = DecodeInstanceAnswer(bytes);
+  ASSERT_TRUE(decoded.has_value());
+  EXPECT_EQ(decoded->first, 4000u);
+  EXPECT_TRUE(decoded->second.Refused);
+  EXPECT_EQ(decoded->second.Reason, refused.Reason);
+
+  const auto done = DecodeInstanceAnswer(EncodeInstanceAnswer(4002, {}));
+  ASSERT_TRUE(done.has_value());
+  EXPECT_EQ(done->first, 4002u);
+  EXPECT_FALSE(done->second.Refused);
+  // An instance that echoes only the code has done what it was asked.
+  const auto echoOnly = DecodeInstanceAnswer(bytes.left(4));
+  ASSERT_TRUE(echoOnly.has_value());
+  EXPECT_FALSE(echoOnly->second.Refused);
+  // A cut or padded answer is none.
+  for (const QByteArray& broken : {bytes.left(11), bytes.left(bytes.size() - 1), bytes + "x", QByteArray("ab")}) {
+    EXPECT_FALSE(DecodeInstanceAnswer(broken).has_value()) << broken.size();
+  }
+}
+
 TEST(ProgramOptions, OwnOptionsApartFromParametersInOrder) {
   const TProgramOptions o =
       ParseProgramOptions({"--headless", "a.xml", "--driver", "lab", "/runtime:3", "--stats-json", "-quit"});

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using TWords = std::vector<std::string>;
@@ -45,6 +47,28 @@ TEST(CommandLine, RuntimeSwitchValues) {
     EXPECT_EQ(IsRuntimeSwitch(c.Word, seconds), c.IsSwitch) << c.Word;
     if (c.IsSwitch) EXPECT_EQ(seconds, c.Seconds) << c.Word;
   }
+}
+
+TEST(CommandLine, RunTimeLimitIsTheLastSwitchWhereverItStands) {
+  const std::tuple<TWords, bool, int32_t> cases[] = {
+      {{"a.xml", "/runtime:7"}, true, 7},
+      {{"/runtime:3", "a.xml", "-RUNTIME:9", "b.xml"}, true, 9},
+      {{"/runtime:3", "/runtime:x"}, true, 0},
+      {{"a.xml", "/quit"}, false, -1},
+  };
+  for (const auto& [parameters, found, seconds] : cases) {
+    int32_t limit = -1;
+    EXPECT_EQ(RunTimeLimitOf(parameters, limit), found) << JoinCommandLine(parameters);
+    EXPECT_EQ(limit, seconds) << JoinCommandLine(parameters);
+  }
+}
+
+TEST(CommandLine, ProfilePathsForTheFirstInstanceAreAbsolute) {
+  const TWords parameters{"a.xml", "sub/b c.xml", "../up.xml", "/abs/d.xml", "/runtime:5", "-QUIT", ""};
+  const TWords expected{"/home/u/a.xml",  "/home/u/sub/b c.xml", "/home/u/../up.xml", "/abs/d.xml",
+                        "/runtime:5",     "-QUIT",               ""};
+  EXPECT_EQ(WithAbsoluteProfilePaths(parameters, "/home/u"), expected);
+  EXPECT_EQ(WithAbsoluteProfilePaths({"p.xml"}, "/"), TWords{"/p.xml"});
 }
 
 TEST(CommandLine, CodeOfTheSecondInstance) {

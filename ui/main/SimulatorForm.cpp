@@ -662,12 +662,14 @@ void TSimulatorForm::ActionBridgingExecute() {
 // ---- start-up, instances and shutdown ---------------------------------------
 
 void TSimulatorForm::HandleCommandLine() {
+  // A stop asked for before this step ran (a signal) leaves nothing to start.
+  if (FClosed) return;
+  // The run-time switch counts wherever it stands, also behind the profile
+  // that starts the simulation.
+  int32_t seconds = 0;
+  if (RunTimeLimitOf(FContext.Parameters, seconds)) FEngine.RunTimeLimit = seconds;
   for (const std::string& parameter : FContext.Parameters) {
-    int32_t seconds = 0;
-    if (IsRuntimeSwitch(parameter, seconds)) {
-      FEngine.RunTimeLimit = seconds;
-      continue;
-    }
+    if (IsRuntimeSwitch(parameter)) continue;
     if (LoadProfile(parameter)) {
       QCoreApplication::processEvents();
       ApplySettings(TSettingsPart::spAll);
@@ -679,25 +681,26 @@ void TSimulatorForm::HandleCommandLine() {
   ApplySettings(TSettingsPart::spAll);
 }
 
-void TSimulatorForm::ForwardedCommandLine(const QString& commandLine) {
+std::vector<std::string> TSimulatorForm::ForwardedCommandLine(const QString& commandLine) {
   const std::vector<std::string> words = SplitCommandLine(commandLine.toStdString());
+  std::vector<std::string> notLoaded;
   for (size_t i = 1; i < words.size(); ++i) {
     int32_t seconds = 0;
     if (IsRuntimeSwitch(words[i], seconds)) {
       FEngine.RunTimeLimit = seconds;
       continue;
     }
-    LoadProfile(words[i]);
+    if (!LoadProfile(words[i])) notLoaded.push_back(words[i]);
     QCoreApplication::processEvents();
     ApplySettings(TSettingsPart::spAll);
   }
+  return notLoaded;
 }
 
-void TSimulatorForm::HandleInstanceMessage(uint32_t code, const QString& commandLine) {
+std::vector<std::string> TSimulatorForm::HandleInstanceMessage(uint32_t code, const QString& commandLine) {
   switch (code) {
     case kInstanceCommandLine:
-      ForwardedCommandLine(commandLine);
-      break;
+      return ForwardedCommandLine(commandLine);
     case kInstanceActivate:
       if (isMinimized()) showNormal();
       raise();
@@ -710,6 +713,7 @@ void TSimulatorForm::HandleInstanceMessage(uint32_t code, const QString& command
     default:
       break;
   }
+  return {};
 }
 
 void TSimulatorForm::closeEvent(QCloseEvent* event) {

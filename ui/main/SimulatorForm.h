@@ -64,8 +64,9 @@ class TSimulatorForm : public QMainWindow {
   // command line's profiles and run-time switch, else the last configuration.
   void HandleCommandLine();
   // A message from a second instance: 4000 with its command line, 4001 to
-  // come to the front, 4002 to close.
-  void HandleInstanceMessage(uint32_t code, const QString& commandLine);
+  // come to the front, 4002 to close. The profiles of the command line that
+  // did not load, for the answer to the sender.
+  std::vector<std::string> HandleInstanceMessage(uint32_t code, const QString& commandLine);
 
   void StartSimulation();
   void StopSimulation();
@@ -165,7 +166,7 @@ class TSimulatorForm : public QMainWindow {
   void ShowRunningState();
   void ShowEffectView(bool visible);
   void ShowConnections(bool visible);
-  void ForwardedCommandLine(const QString& commandLine);
+  std::vector<std::string> ForwardedCommandLine(const QString& commandLine);
   void CreateGraph(QWidget* parent);
   void ResetGraphs();
   void DrainEffects();

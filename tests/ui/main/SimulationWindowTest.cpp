@@ -267,9 +267,15 @@ TEST_F(SimulationWindowTest, ForwardedCommandLineReloadsWithoutStarting) {
   const QString path = Rig.Dir.filePath("with blanks.xml");
   form.SaveProfile(path.toStdString());
   Rig.Find<QCheckBox>("EnableDuplicationCheckBox")->click();
-  form.HandleInstanceMessage(kInstanceCommandLine,
-                             QString::fromStdString(JoinCommandLine({"program", path.toStdString()})));
+  EXPECT_TRUE(form.HandleInstanceMessage(kInstanceCommandLine,
+                                         QString::fromStdString(JoinCommandLine({"program", path.toStdString()})))
+                  .empty());
   EXPECT_TRUE(Rig.Find<QCheckBox>("EnableDuplicationCheckBox")->isChecked());
+  // A profile that does not load is named in the answer to the sender.
+  const std::string missing = Rig.Dir.filePath("missing.xml").toStdString();
+  EXPECT_EQ(form.HandleInstanceMessage(kInstanceCommandLine,
+                                       QString::fromStdString(JoinCommandLine({"program", missing, "/runtime:3"}))),
+            std::vector<std::string>{missing});
   EXPECT_FALSE(form.Running());
   TLockGuard lock(Rig.Engine.Locks.SettingsLock);
   EXPECT_TRUE(Rig.Engine.Settings.Duplication.Enabled);
@@ -293,8 +299,9 @@ TEST(CommandLineStart, AProfileOnTheCommandLineStartsTheSimulation) {
     first.SaveProfile(rig.Dir.filePath("start.xml").toStdString());
     rig.Form.reset();
   }
-  rig.Parameters = {"/RUNTIME:30", rig.Dir.filePath("missing.xml").toStdString(),
-                    rig.Dir.filePath("start.xml").toStdString()};
+  // The last run-time switch counts, also one behind the profile that starts.
+  rig.Parameters = {"/runtime:5", rig.Dir.filePath("missing.xml").toStdString(),
+                    rig.Dir.filePath("start.xml").toStdString(), "/RUNTIME:30"};
   TSimulatorForm& form = rig.MakeForm();
   form.HandleCommandLine();
   EXPECT_TRUE(form.Running());
