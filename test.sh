@@ -33,6 +33,6 @@ if [ -f fuzz/CMakeLists.txt ]; then
 fi
 
 echo "== package"
-ot_ensure_packages "${OT_PACKAGE_PACKAGES[@]}"
+ot_ensure_packages "${OT_PACKAGE_PACKAGES[@]}" "${OT_PACKAGE_CHECK_PACKAGES[@]}"
 deb=$(./package.sh | tail -n 1)
 scripts/check-package.sh "$deb"

@@ -8,6 +8,8 @@ set -euo pipefail
 deb=${1:?usage: scripts/check-package.sh PATH.deb}
 [ -f "$deb" ] || { echo "no such package: $deb" >&2; exit 2; }
 source_root=$(cd "$(dirname "$0")/.." && pwd)
+source "$source_root/scripts/packages.sh"
+ot_ensure_packages "${OT_PACKAGE_PACKAGES[@]}" "${OT_PACKAGE_CHECK_PACKAGES[@]}"
 app_id=org.ovelda.Tarnwick
 helper=./usr/libexec/ovelda-tarnwick/ovelda-tarnwick-helper
 
