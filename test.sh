@@ -31,3 +31,8 @@ if [ -f fuzz/CMakeLists.txt ]; then
   echo "== fuzzers"
   ./fuzz.sh "${OT_FUZZ_SECONDS:-20}"
 fi
+
+echo "== package"
+ot_ensure_packages "${OT_PACKAGE_PACKAGES[@]}" "${OT_PACKAGE_CHECK_PACKAGES[@]}"
+deb=$(./package.sh | tail -n 1)
+scripts/check-package.sh "$deb"

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "app/DesktopIdentity.h"
 #include "app/InstanceProtocol.h"
 #include "app/SignalWatch.h"
 #include "common/MessageBoxes.h"
@@ -25,7 +26,11 @@ bool RunsWithWindow(const TProgramOptions& options) {
 }
 
 std::unique_ptr<QCoreApplication> CreateApplication(int& argc, char** argv, bool withWindow) {
-  if (withWindow) return std::make_unique<QApplication>(argc, argv);
+  if (withWindow) {
+    auto application = std::make_unique<QApplication>(argc, argv);
+    SetDesktopIdentity();
+    return application;
+  }
   return std::make_unique<QCoreApplication>(argc, argv);
 }
 

@@ -7,6 +7,10 @@ OT_BUILD_PACKAGES=(cmake ninja-build g++ clang pkg-config
   libbpf-dev linux-libc-dev)
 # Real peers and tools the tests and benchmarks drive.
 OT_TOOL_PACKAGES=(iproute2 iputils-ping iperf3 tshark procps python3)
+# Building the Debian package (dpkg-shlibdeps and dpkg-buildflags, file for
+# CPack's look at the binaries), and checking it.
+OT_PACKAGE_PACKAGES=(dpkg-dev file)
+OT_PACKAGE_CHECK_PACKAGES=(lintian desktop-file-utils appstream)
 
 ot_missing_packages() {
   local p

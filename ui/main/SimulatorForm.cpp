@@ -78,7 +78,6 @@ TSimulatorForm::TSimulatorForm(TSimulatorContext& context)
       FSimulation(context.Engine, context.Timers, FErrors) {
   setObjectName(QStringLiteral("TSimulatorForm"));
   setWindowTitle(QStringLiteral("Ovelda Tarnwick"));
-  setWindowIcon(ProgramIcon(iiStart));
   setMinimumSize(Design120(kMinimumWidth120), Design120(kMinimumHeight120));
   // Engine threads wait for their error box; it is shown on this thread.
   FErrors.SetWakeOwner([this] {
