@@ -2,6 +2,10 @@
 // that the driver intercepts, peer P sits on the other end.
 #include <gtest/gtest.h>
 #include <linux/bpf.h>
+#include <linux/if_ether.h>
+#include <linux/if_link.h>
+#include <arpa/inet.h>
+#include <linux/if_packet.h>
 #include <net/if.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,6 +15,7 @@
 #include <chrono>
 #include <cstring>
 #include <linux/capability.h>
+#include <functional>
 #include <memory>
 
 #include "platform/linux/AdapterList.h"
@@ -18,6 +23,7 @@
 #include "platform/linux/LinuxDriver.h"
 #include "platform/linux/TcAttachment.h"
 #include "platform/linux/TcxAttachTypes.h"
+#include "tests/platform/linux/ChildProcess.h"
 #include "tests/platform/linux/FrameRelay.h"
 #include "tests/platform/linux/NetnsLab.h"
 
@@ -175,53 +181,79 @@ TEST_F(LinuxDriverTest, AdapterListShowsEthernetInterfacesButNotItsOwnDevices) {
   EXPECT_EQ(FDriver->ConvertWindows2000AdapterName(MakeAdapterName("nosuchif0")), "");
 }
 
-// A child process intercepts h0 and relays frames until it is killed.
-pid_t StartInterceptingChild(const std::string& hostNs, TAttachKind kind, int& readyFd) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return -1;
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipeFds[0]);
-    ::alarm(60);  // never outlives the test, whatever happens to the parent
-    try {
-      TNetnsEnter inside(hostNs);
-      TLinuxDriver driver(kind);
-      TFrameRelay relay(driver, ::if_nametoindex("h0"));
-      char ready = 'r';
-      if (::write(pipeFds[1], &ready, 1) != 1) ::_exit(2);
-      for (;;) ::pause();
-    } catch (...) {
-      ::_exit(1);
-    }
+// Another instance of the program: it intercepts h0 and relays its frames
+// until it is killed.
+std::function<void(const TChildProcess::TReport&)> HoldAdapter(TAttachKind kind) {
+  return [kind](const TChildProcess::TReport& report) {
+    TLinuxDriver driver(kind);
+    TFrameRelay relay(driver, ::if_nametoindex("h0"));
+    report("ready");
+    for (;;) ::pause();
+  };
+}
+
+// Counts the frames of one EtherType that a device of a namespace receives.
+class TWireTap {
+ public:
+  TWireTap(const std::string& ns, const std::string& device, uint16_t etherType) {
+    TNetnsEnter inside(ns);
+    FSocket = TFileDescriptor(::socket(AF_PACKET, SOCK_RAW | SOCK_NONBLOCK | SOCK_CLOEXEC, htons(etherType)),
+                              "packet socket");
+    sockaddr_ll address{};
+    address.sll_family = AF_PACKET;
+    address.sll_protocol = htons(etherType);
+    address.sll_ifindex = static_cast<int>(::if_nametoindex(device.c_str()));
+    if (::bind(FSocket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+      ThrowSystemError("binding to " + device);
   }
-  ::close(pipeFds[1]);
-  readyFd = pipeFds[0];
-  return child;
-}
+  // Frames that arrive within the given time.
+  int CountFor(std::chrono::milliseconds span) {
+    int frames = 0;
+    auto end = std::chrono::steady_clock::now() + span;
+    for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+      pollfd wait{FSocket.Get(), POLLIN, 0};
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+      if (::poll(&wait, 1, static_cast<int>(left) + 1) != 1) continue;
+      char frame[2048];
+      while (::recv(FSocket.Get(), frame, sizeof frame, 0) > 0) ++frames;
+    }
+    return frames;
+  }
 
-bool WaitReady(int fd) {
-  pollfd wait{fd, POLLIN, 0};
-  char ready = 0;
-  bool ok = ::poll(&wait, 1, 10000) == 1 && ::read(fd, &ready, 1) == 1 && ready == 'r';
-  ::close(fd);
-  return ok;
-}
+ private:
+  TFileDescriptor FSocket;
+};
 
-void KillNine(pid_t child) {
-  ::kill(child, SIGKILL);
-  int status;
-  ::waitpid(child, &status, 0);
+TEST_F(LinuxDriverTest, InterceptionDevicesSendNothingOfTheirOwnWhereProcSysIsReadOnly) {
+  // The adapters themselves stay quiet, so every IPv6 frame on the wire
+  // would be one of the TAPs' own.
+  FLab->Run(FHost, "sysctl -qw net.ipv6.conf.h0.disable_ipv6=1");
+  FLab->Run(FPeer, "sysctl -qw net.ipv6.conf.p0.disable_ipv6=1");
+  TWireTap wire(FPeer, "p0", ETH_P_IPV6);
+  TChildOptions container;
+  container.ReadOnlyProcSys = true;
+  TChildProcess holder(FHost, container, HoldAdapter(TAttachKind::Tcx));
+  ASSERT_EQ(holder.NextReport(), "ready");
+  int taps = 0;
+  for (const TLinkInfo& link : ReadLinkTable()) {
+    if (link.Name.rfind("otin", 0) != 0 && link.Name.rfind("otout", 0) != 0) continue;
+    ++taps;
+    EXPECT_EQ(link.IPv6AddressGeneration, IN6_ADDR_GEN_MODE_NONE) << link.Name;
+    EXPECT_EQ(ShellOutput("ip -6 addr show dev " + link.Name), "") << link.Name;
+  }
+  EXPECT_EQ(taps, 2);
+  // Solicitations and reports follow a device's start within about a second.
+  EXPECT_EQ(wire.CountFor(std::chrono::milliseconds(3000)), 0);
+  EXPECT_EQ(PingReceived(PingFromPeer(2)), 2) << "the other instance relays";
 }
 
 TEST_F(LinuxDriverTest, KillNineLeavesTheAdapterWorkingAtOnce) {
   if (Linux().AttachKind() != TAttachKind::Tcx) GTEST_SKIP() << "the kernel has no tcx links";
-  int ready;
-  pid_t child = StartInterceptingChild(FHost, TAttachKind::Tcx, ready);
-  ASSERT_GT(child, 0);
-  ASSERT_TRUE(WaitReady(ready));
+  TChildProcess child(FHost, {}, HoldAdapter(TAttachKind::Tcx));
+  ASSERT_EQ(child.NextReport(), "ready");
   EXPECT_EQ(PingReceived(PingFromPeer(2)), 2) << "the child relays";
   EXPECT_EQ(TcxProgramCount(FAdapter, kBpfTcxIngress), 1u);
-  KillNine(child);
+  child.KillNine();
   EXPECT_EQ(TcxProgramCount(FAdapter, kBpfTcxIngress), 0u);
   EXPECT_EQ(TcxProgramCount(FAdapter, kBpfTcxEgress), 0u);
   std::string ping = ShellOutput(TNetnsLab::In(FPeer) + "ping -q -c 1 -W 1 " + kHostAddress);
@@ -230,12 +262,10 @@ TEST_F(LinuxDriverTest, KillNineLeavesTheAdapterWorkingAtOnce) {
 }
 
 TEST_F(LinuxDriverTest, StaleClsBpfFiltersOfAKilledProcessAreRemovedAtTheNextStart) {
-  int ready;
-  pid_t child = StartInterceptingChild(FHost, TAttachKind::ClsBpf, ready);
-  ASSERT_GT(child, 0);
-  ASSERT_TRUE(WaitReady(ready));
+  TChildProcess child(FHost, {}, HoldAdapter(TAttachKind::ClsBpf));
+  ASSERT_EQ(child.NextReport(), "ready");
   EXPECT_EQ(PingReceived(PingFromPeer(2)), 2) << "the child relays";
-  KillNine(child);
+  child.KillNine();
   // The filters outlive their process and steal into TAPs that are gone.
   EXPECT_EQ(PingReceived(ShellOutput(TNetnsLab::In(FPeer) + "ping -q -c 1 -W 1 " + kHostAddress)), 0);
   RemoveStaleClsBpfFilters(FAdapter);
