@@ -19,6 +19,8 @@
 #include <memory>
 
 #include "platform/linux/AdapterList.h"
+#include "platform/linux/HookOwners.h"
+#include "platform/linux/InterceptionTag.h"
 #include "platform/linux/LinkTable.h"
 #include "platform/linux/LinuxDriver.h"
 #include "platform/linux/TcAttachment.h"
@@ -223,6 +225,151 @@ class TWireTap {
  private:
   TFileDescriptor FSocket;
 };
+
+// Another instance's attempt to intercept h0; reports "intercepted" or
+// "refused: <why>", and ends, which releases whatever it got.
+std::function<void(const TChildProcess::TReport&)> TryToIntercept(TAttachKind kind) {
+  return [kind](const TChildProcess::TReport& report) {
+    TLinuxDriver driver(kind);
+    TAutoResetEvent event;
+    uint32_t adapter = ::if_nametoindex("h0");
+    driver.SetPacketEvent(adapter, &event);
+    bool intercepted = driver.SetAdapterMode({adapter, kModeIntercept});
+    report(intercepted ? "intercepted" : "refused: " + driver.LastError());
+  };
+}
+
+// What runs on h0's hooks: the tcx programs and our cls_bpf filters.
+std::vector<uint32_t> HookPrograms(uint32_t adapter) {
+  std::vector<uint32_t> ids = AttachedProgramIds(adapter, TTcAttachPoint::Ingress);
+  std::vector<uint32_t> egress = AttachedProgramIds(adapter, TTcAttachPoint::Egress);
+  ids.insert(ids.end(), egress.begin(), egress.end());
+  return ids;
+}
+
+int InterceptionDeviceCount() {
+  int count = 0;
+  for (const TLinkInfo& link : ReadLinkTable()) count += IsInterceptionDevice(link) ? 1 : 0;
+  return count;
+}
+
+TEST_F(LinuxDriverTest, SecondInterceptionOfAnAdapterIsRefusedNamingIt) {
+  const bool tcx = Linux().AttachKind() == TAttachKind::Tcx;
+  struct TCase {
+    const char* Name;
+    TAttachKind HolderKind;
+    bool HolderIsUser;
+    TAttachKind SecondKind;
+    bool SecondIsUser;
+  } const cases[] = {
+      {"tcx, then tcx", TAttachKind::Tcx, false, TAttachKind::Tcx, false},
+      {"cls_bpf, then cls_bpf", TAttachKind::ClsBpf, false, TAttachKind::ClsBpf, false},
+      {"cls_bpf, then tcx", TAttachKind::ClsBpf, false, TAttachKind::Tcx, false},
+      {"tcx, then cls_bpf", TAttachKind::Tcx, false, TAttachKind::ClsBpf, false},
+      {"a user's run, then root's", TAttachKind::Tcx, true, TAttachKind::Tcx, false},
+      {"root's run, then a user's", TAttachKind::Tcx, false, TAttachKind::Tcx, true},
+  };
+  for (const TCase& test : cases) {
+    SCOPED_TRACE(test.Name);
+    if (!tcx && (test.HolderKind == TAttachKind::Tcx || test.SecondKind == TAttachKind::Tcx)) continue;
+    TChildOptions holderOptions, secondOptions;
+    holderOptions.AsUser = test.HolderIsUser;
+    secondOptions.AsUser = test.SecondIsUser;
+    TChildProcess holder(FHost, holderOptions, HoldAdapter(test.HolderKind));
+    ASSERT_EQ(holder.NextReport(), "ready");
+    const std::vector<uint32_t> held = HookPrograms(FAdapter);
+    ASSERT_EQ(held.size(), 2u);
+    {
+      TChildProcess second(FHost, secondOptions, TryToIntercept(test.SecondKind));
+      std::string answer = second.NextReport();
+      EXPECT_EQ(answer.rfind("refused: ", 0), 0u) << answer;
+      EXPECT_NE(answer.find("adapter h0 "), std::string::npos) << answer;
+      EXPECT_NE(answer.find("another running instance"), std::string::npos) << answer;
+    }
+    // The refused run left nothing behind, and the first one still relays
+    // every frame exactly once.
+    EXPECT_EQ(HookPrograms(FAdapter), held);
+    EXPECT_EQ(InterceptionDeviceCount(), 2);
+    std::string ping = PingFromPeer(3);
+    EXPECT_EQ(PingReceived(ping), 3) << ping;
+    EXPECT_EQ(ping.find("DUP"), std::string::npos) << ping;
+    holder.KillNine();
+    RemoveStaleClsBpfFilters(FAdapter);
+    ASSERT_EQ(HookPrograms(FAdapter).size(), 0u);
+  }
+}
+
+TEST_F(LinuxDriverTest, StartUpCleanUpLeavesARunningInstancesFiltersAlone) {
+  TChildProcess holder(FHost, {}, HoldAdapter(TAttachKind::ClsBpf));
+  ASSERT_EQ(holder.NextReport(), "ready");
+  const uint32_t ingress = ClsBpfProgramId(FAdapter, TTcAttachPoint::Ingress);
+  const uint32_t egress = ClsBpfProgramId(FAdapter, TTcAttachPoint::Egress);
+  ASSERT_NE(ingress, 0u);
+  ASSERT_NE(egress, 0u);
+  // A launch that only lists the adapters opens the driver, like any other.
+  std::string whyNot;
+  ASSERT_TRUE(OpenLinuxFilterDriver(whyNot)) << whyNot;
+  RemoveStaleClsBpfFilters(FAdapter);
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Ingress), ingress);
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Egress), egress);
+  TTcpAdapterList list;
+  EXPECT_TRUE(FDriver->GetTcpipBoundAdaptersInfo(list));
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Ingress), ingress);
+  // Once that instance has died, the same clean-up takes its filters away.
+  holder.KillNine();
+  ASSERT_TRUE(OpenLinuxFilterDriver(whyNot)) << whyNot;
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Ingress), 0u);
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Egress), 0u);
+  std::string ping = PingFromPeer(2);
+  EXPECT_EQ(PingReceived(ping), 2) << ping;
+}
+
+TEST_F(LinuxDriverTest, AnotherInstancesDevicesAreNoAdapters) {
+  TChildProcess holder(FHost, {}, HoldAdapter(TAttachKind::Tcx));
+  ASSERT_EQ(holder.NextReport(), "ready");
+  // An adapter that appears after the other instance's TAPs: its position
+  // must not move.
+  FLab->AddVeth(FHost, "h1", FPeer, "p1");
+  TTcpAdapterList list;
+  ASSERT_TRUE(FDriver->GetTcpipBoundAdaptersInfo(list));
+  std::vector<std::string> names;
+  for (uint32_t i = 0; i < list.AdapterCount; ++i) names.push_back(AdapterNameText(list.AdapterNameList[i]));
+  EXPECT_EQ(names, (std::vector<std::string>{"h0", "h1"}));
+}
+
+TEST(InterceptionDevice, IsATunDeviceWithOurNameOrTag) {
+  TInterceptionTag tag{7, 4242, {11, 12, 13}};
+  const std::string alias = FormatInterceptionTag(tag);
+  struct TCase {
+    const char* Name;
+    const char* Kind;
+    std::string Alias;
+    bool Expected;
+  } const cases[] = {
+      {"otin0", "tun", "", true},
+      {"otout12", "tun", "", true},
+      {"vm-tap", "tun", alias, true},
+      {"otin0", "veth", "", false},
+      {"otout", "tun", "", false},
+      {"otinx", "tun", "", false},
+      {"otin0a", "tun", "", false},
+      {"tap0", "tun", "", false},
+      {"tap0", "tun", alias + " more", false},
+      {"tap0", "tun", "ovelda-tarnwick adapter=7 process=1 programs=1,x", false},
+  };
+  for (const TCase& test : cases) {
+    TLinkInfo link;
+    link.Name = test.Name;
+    link.Kind = test.Kind;
+    link.Alias = test.Alias;
+    EXPECT_EQ(IsInterceptionDevice(link), test.Expected) << test.Name << " " << test.Kind << " \"" << test.Alias << "\"";
+  }
+  std::optional<TInterceptionTag> parsed = ParseInterceptionTag(alias);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->Adapter, 7u);
+  EXPECT_EQ(parsed->Process, 4242);
+  EXPECT_EQ(parsed->Programs, tag.Programs);
+}
 
 TEST_F(LinuxDriverTest, InterceptionDevicesSendNothingOfTheirOwnWhereProcSysIsReadOnly) {
   // The adapters themselves stay quiet, so every IPv6 frame on the wire
