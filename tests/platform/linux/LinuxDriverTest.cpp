@@ -183,17 +183,6 @@ TEST_F(LinuxDriverTest, AdapterListShowsEthernetInterfacesButNotItsOwnDevices) {
   EXPECT_EQ(FDriver->ConvertWindows2000AdapterName(MakeAdapterName("nosuchif0")), "");
 }
 
-// Another instance of the program: it intercepts h0 and relays its frames
-// until it is killed.
-std::function<void(const TChildProcess::TReport&)> HoldAdapter(TAttachKind kind) {
-  return [kind](const TChildProcess::TReport& report) {
-    TLinuxDriver driver(kind);
-    TFrameRelay relay(driver, ::if_nametoindex("h0"));
-    report("ready");
-    for (;;) ::pause();
-  };
-}
-
 // Counts the frames of one EtherType that a device of a namespace receives.
 class TWireTap {
  public:
