@@ -37,6 +37,7 @@ class TInterceptionWatch : public IPacketDriver {
   bool SetHwPacketFilter(TAdapterHandle adapter, uint32_t filter) override {
     return FDriver.SetHwPacketFilter(adapter, filter);
   }
+  std::string LastError() const override { return FDriver.LastError(); }
 
  private:
   IPacketDriver& FDriver;

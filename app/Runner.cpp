@@ -157,9 +157,10 @@ bool TRunner::WaitForInterception() {
   const TAdapterHandle adapter = FAdapters.AdapterHandle[static_cast<size_t>(FModel.CardIndex)];
   const auto deadline = std::chrono::steady_clock::now() + kInterceptionTimeout;
   while (!FDriver.WaitIntercepted(adapter, std::chrono::milliseconds(50))) {
-    // A thread that failed to set up is waiting for its report to be shown.
-    FErrors.ServePending();
-    if (std::chrono::steady_clock::now() >= deadline) {
+    // A thread that failed to set up waits for its report to be shown and
+    // then ends: after that, nothing will intercept the adapter.
+    const bool failed = FErrors.ServePending() > 0 && !FDriver.WaitIntercepted(adapter, std::chrono::milliseconds(0));
+    if (failed || std::chrono::steady_clock::now() >= deadline) {
       FErrorSink.ShowError("Cannot start simulation because the adapter could not be intercepted");
       return false;
     }

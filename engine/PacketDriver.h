@@ -101,4 +101,7 @@ class IPacketDriver {
   virtual bool FlushAdapterPacketQueue(TAdapterHandle adapter) = 0;
   virtual bool GetHwPacketFilter(TAdapterHandle adapter, uint32_t& filter) = 0;
   virtual bool SetHwPacketFilter(TAdapterHandle adapter, uint32_t filter) = 0;
+  // Why the last operation that failed did so, for the message that reports
+  // the failure; empty when the driver has nothing to add.
+  virtual std::string LastError() const { return {}; }
 };

@@ -24,7 +24,12 @@ void TAdapterInterception::MakePromiscuous() {
 }
 
 void TAdapterInterception::Intercept() {
-  if (!FDriver.SetAdapterMode(TAdapterMode{FAdapter, kModeIntercept})) throw std::runtime_error("Failed to set filter");
+  if (!FDriver.SetAdapterMode(TAdapterMode{FAdapter, kModeIntercept})) {
+    // The driver's reason says what stands in the way, such as another
+    // instance that holds the adapter.
+    const std::string why = FDriver.LastError();
+    throw std::runtime_error(why.empty() ? "Failed to set filter" : "Failed to set filter: " + why);
+  }
   FIntercepting = true;
 }
 

@@ -31,7 +31,7 @@ class TAdapterInterception {
 
   void RegisterEvent(TAutoResetEvent& event);  // "Failed to setup system event"
   void MakePromiscuous();                      // "Error while getting/setting hardware filter"
-  void Intercept();                            // "Failed to set filter"
+  void Intercept();                            // "Failed to set filter", with the driver's reason
 
  private:
   IPacketDriver& FDriver;

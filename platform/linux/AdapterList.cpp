@@ -5,16 +5,17 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/linux/InterceptionTag.h"
+
 bool IsEthernetFramed(const TLinkInfo& link) {
   return link.Type == ARPHRD_ETHER && link.HardwareAddress.size() == 6;
 }
 
-void FillAdapterList(const std::vector<TLinkInfo>& links, const std::function<bool(uint32_t)>& isOwnDevice,
-                     TTcpAdapterList& list) {
+void FillAdapterList(const std::vector<TLinkInfo>& links, TTcpAdapterList& list) {
   list = TTcpAdapterList();
   for (const TLinkInfo& link : links) {
     if (list.AdapterCount == kMaxAdapters) break;
-    if (!IsEthernetFramed(link) || (isOwnDevice && isOwnDevice(link.Index))) continue;
+    if (!IsEthernetFramed(link) || IsInterceptionDevice(link)) continue;
     uint32_t slot = list.AdapterCount++;
     list.AdapterNameList[slot] = MakeAdapterName(link.Name);
     list.AdapterHandle[slot] = link.Index;

@@ -1,7 +1,7 @@
 #pragma once
 // The driver's adapter list: every Ethernet-framed interface, in the kernel's
 // order, with its name as the driver name and its interface index as handle.
-#include <functional>
+// The TAPs of interceptions, ours or another instance's, are no adapters.
 #include <vector>
 
 #include "engine/PacketDriver.h"
@@ -11,7 +11,5 @@
 // 6-byte hardware address.
 bool IsEthernetFramed(const TLinkInfo& link);
 
-// Fills the list from the links; isOwnDevice leaves out the driver's own
-// TAPs. At most kMaxAdapters slots are filled.
-void FillAdapterList(const std::vector<TLinkInfo>& links, const std::function<bool(uint32_t)>& isOwnDevice,
-                     TTcpAdapterList& list);
+// Fills the list from the links. At most kMaxAdapters slots are filled.
+void FillAdapterList(const std::vector<TLinkInfo>& links, TTcpAdapterList& list);

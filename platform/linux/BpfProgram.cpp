@@ -62,6 +62,13 @@ TBpfProgram Load(const std::vector<bpf_insn>& instructions, const char* name, TT
 
 }  // namespace
 
+uint32_t TBpfProgram::Id() const {
+  bpf_prog_info info{};
+  uint32_t length = sizeof info;
+  if (bpf_obj_get_info_by_fd(FFd.Get(), &info, &length) != 0) ThrowSystemError("reading a packet program's id");
+  return info.id;
+}
+
 TBpfProgram LoadStealProgram(uint32_t targetIndex, TTcAttachPoint point, bool forTcx) {
   std::vector<bpf_insn> program = {
       LoadWord(R2, R1, kMarkOffset),                               // 0

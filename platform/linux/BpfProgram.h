@@ -20,6 +20,8 @@ class TBpfProgram {
  public:
   TBpfProgram(TFileDescriptor fd) : FFd(std::move(fd)) {}
   int Fd() const { return FFd.Get(); }
+  // The kernel's id of the program, as hook queries report it.
+  uint32_t Id() const;
 
  private:
   TFileDescriptor FFd;

@@ -3,6 +3,8 @@
 #include <linux/if_link.h>
 #include <sys/socket.h>
 
+#include <cerrno>
+
 #include "platform/linux/Netlink.h"
 
 namespace {
@@ -11,6 +13,16 @@ std::string LinkKind(const TAttributeTable& attributes) {
   if (!attributes.Has(IFLA_LINKINFO)) return {};
   TAttributeTable info(attributes.Data(IFLA_LINKINFO), attributes.Size(IFLA_LINKINFO), IFLA_INFO_KIND);
   return info.Text(IFLA_INFO_KIND);
+}
+
+int IPv6AddressGeneration(const TAttributeTable& attributes) {
+  if (!attributes.Has(IFLA_AF_SPEC)) return -1;
+  // One nested attribute per address family, typed by the family.
+  TAttributeTable families(attributes.Data(IFLA_AF_SPEC), attributes.Size(IFLA_AF_SPEC), AF_INET6);
+  if (!families.Has(AF_INET6)) return -1;
+  TAttributeTable inet6(families.Data(AF_INET6), families.Size(AF_INET6), IFLA_INET6_ADDR_GEN_MODE);
+  uint8_t mode = 0;
+  return inet6.Read(IFLA_INET6_ADDR_GEN_MODE, mode) ? mode : -1;
 }
 
 TLinkInfo ParseLink(const nlmsghdr& header) {
@@ -29,6 +41,7 @@ TLinkInfo ParseLink(const nlmsghdr& header) {
     link.HardwareAddress.assign(bytes, bytes + attributes.Size(IFLA_ADDRESS));
   }
   link.Kind = LinkKind(attributes);
+  link.IPv6AddressGeneration = IPv6AddressGeneration(attributes);
   return link;
 }
 
@@ -45,4 +58,22 @@ std::vector<TLinkInfo> ReadLinkTable() {
     if (header.nlmsg_type == RTM_NEWLINK) links.push_back(ParseLink(header));
   });
   return links;
+}
+
+TLinkInfo ReadLink(uint32_t index) {
+  TNetlinkSocket socket(NETLINK_ROUTE);
+  TNetlinkMessage request(RTM_GETLINK, 0);
+  ifinfomsg query{};
+  query.ifi_family = AF_UNSPEC;
+  query.ifi_index = static_cast<int>(index);
+  request.Append(query);
+  TLinkInfo link;
+  int error = socket.Request(request, [&](const nlmsghdr& header) {
+    if (header.nlmsg_type == RTM_NEWLINK) link = ParseLink(header);
+  });
+  if (error != 0 || link.Index != index) {
+    errno = error != 0 ? -error : ENODEV;
+    ThrowSystemError("reading interface " + std::to_string(index));
+  }
+  return link;
 }

@@ -15,6 +15,11 @@ struct TLinkInfo {
   std::string Alias;     // ifalias, empty when unset
   std::string Kind;      // link kind for virtual devices (veth, bridge, tun), else empty
   uint32_t Promiscuity = 0;  // how many holders keep it promiscuous (IFF_PROMISC shows only a user's own request)
+  // How the kernel makes the interface's own IPv6 addresses (IN6_ADDR_GEN_MODE_*);
+  // -1 when the interface has no IPv6 at all.
+  int IPv6AddressGeneration = -1;
 };
 
 std::vector<TLinkInfo> ReadLinkTable();
+// The one interface with that index; throws when there is none.
+TLinkInfo ReadLink(uint32_t index);

@@ -11,6 +11,7 @@
 #include "platform/linux/AdapterList.h"
 #include "platform/linux/AdapterText.h"
 #include "platform/linux/BpfProgram.h"
+#include "platform/linux/HookOwners.h"
 #include "platform/linux/Interception.h"
 #include "platform/linux/LinkTable.h"
 #include "platform/linux/PacketEventSlot.h"
@@ -101,18 +102,7 @@ std::shared_ptr<TPacketSocket> TLinuxDriver::PortFor(TAdapterHandle adapter) {
 
 bool TLinuxDriver::GetTcpipBoundAdaptersInfo(TTcpAdapterList& list) {
   try {
-    std::vector<TLinkInfo> links = ReadLinkTable();
-    std::vector<std::shared_ptr<TInterception>> interceptions;
-    {
-      std::lock_guard guard(FMutex);
-      for (auto& [handle, state] : FAdapters)
-        if (state->Interception) interceptions.push_back(state->Interception);
-    }
-    FillAdapterList(links, [&](uint32_t index) {
-      for (auto& interception : interceptions)
-        if (interception->OwnsDevice(index)) return true;
-      return false;
-    }, list);
+    FillAdapterList(ReadLinkTable(), list);
     return true;
   } catch (const std::exception& error) {
     return Fail(error.what());
@@ -296,13 +286,12 @@ std::unique_ptr<IPacketDriver> OpenLinuxFilterDriver(std::string& whyNot) {
     return nullptr;
   }
   TAttachKind kind = KernelHasTcx() ? TAttachKind::Tcx : TAttachKind::ClsBpf;
-  if (kind == TAttachKind::ClsBpf) {
-    // Filters left behind by a process of ours that did not end cleanly
-    // would keep stealing frames into TAPs that no longer exist.
-    try {
-      for (const TLinkInfo& link : ReadLinkTable()) RemoveStaleClsBpfFilters(link.Index);
-    } catch (const std::exception&) {
-    }
+  // Filters left behind by a process of ours that did not end cleanly would
+  // keep stealing frames into TAPs that no longer exist. Those of a running
+  // instance stay.
+  try {
+    RemoveStaleClsBpfFilters();
+  } catch (const std::exception&) {
   }
   return std::make_unique<TLinuxDriver>(kind);
 }

@@ -41,8 +41,7 @@ class TLinuxDriver final : public IPacketDriver {
   // Frames longer than the frame buffer, passed on untouched instead of being
   // handed to the engine.
   uint64_t OversizedFramesPassed() const { return FOversizedFrames.load(); }
-  // Why the last failing operation failed, for diagnostics.
-  std::string LastError() const;
+  std::string LastError() const override;
 
  private:
   struct TAdapterState;

@@ -27,8 +27,19 @@ void TNetlinkMessage::AddAttribute(uint16_t type, const void* data, size_t size)
   size_t offset = FBuffer.size();
   FBuffer.resize(offset + RTA_SPACE(size), 0);
   std::memcpy(FBuffer.data() + offset, &attribute, sizeof attribute);
-  std::memcpy(FBuffer.data() + offset + RTA_LENGTH(0), data, size);
+  if (size > 0) std::memcpy(FBuffer.data() + offset + RTA_LENGTH(0), data, size);
   Header()->nlmsg_len = static_cast<uint32_t>(FBuffer.size());
+}
+
+size_t TNetlinkMessage::BeginNested(uint16_t type) {
+  size_t position = FBuffer.size();
+  AddAttribute(type, nullptr, 0);
+  return position;
+}
+
+void TNetlinkMessage::EndNested(size_t position) {
+  auto* attribute = reinterpret_cast<rtattr*>(FBuffer.data() + position);
+  attribute->rta_len = static_cast<unsigned short>(FBuffer.size() - position);
 }
 
 TNetlinkSocket::TNetlinkSocket(int protocol)

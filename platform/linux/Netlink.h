@@ -28,6 +28,10 @@ class TNetlinkMessage {
   void AddAttribute(uint16_t type, const void* data, size_t size);
   template <typename T>
   void AddAttribute(uint16_t type, const T& value) { AddAttribute(type, &value, sizeof value); }
+  // Opens an attribute that holds attributes: those added until EndNested
+  // (with the returned position) go inside it.
+  size_t BeginNested(uint16_t type);
+  void EndNested(size_t position);
 
   nlmsghdr* Header() { return reinterpret_cast<nlmsghdr*>(FBuffer.data()); }
   size_t Size() const { return FBuffer.size(); }

@@ -8,8 +8,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
+
+#include "platform/linux/LinkSettings.h"
 
 namespace {
 
@@ -21,13 +22,6 @@ ifreq InterfaceRequest(const std::string& name) {
   ifreq request{};
   std::strncpy(request.ifr_name, name.c_str(), IFNAMSIZ - 1);
   return request;
-}
-
-// Without this the kernel would send router solicitations and MLD reports out
-// of the TAP, and they would show up as frames of the intercepted adapter.
-void DisableIPv6(const std::string& name) {
-  std::ofstream setting("/proc/sys/net/ipv6/conf/" + name + "/disable_ipv6");
-  if (setting) setting << "1\n";
 }
 
 void BringUp(const std::string& name) {
@@ -53,7 +47,10 @@ TTapDevice::TTapDevice(const std::string& nameTemplate)
   FName = request.ifr_name;
   FIndex = ::if_nametoindex(FName.c_str());
   if (FIndex == 0) ThrowSystemError("finding TAP device " + FName);
-  DisableIPv6(FName);
+  // Before it goes up: a TAP with an IPv6 address of its own would send
+  // router and neighbour solicitations and MLD reports, which the
+  // interception would then pass on as frames of the adapter.
+  TurnOffIPv6AddressGeneration(FIndex);
   BringUp(FName);
 }
 

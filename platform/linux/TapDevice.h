@@ -1,7 +1,8 @@
 #pragma once
-// A TAP device owned by this process: not persistent, no address, IPv6 off,
-// up. It exists as long as its file descriptor is open, so it vanishes with
-// the process whatever way the process ends.
+// A TAP device owned by this process: not persistent, no address (IPv6
+// address generation off, so it sends nothing of its own), up. It exists as
+// long as its file descriptor is open, so it vanishes with the process
+// whatever way the process ends.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -72,7 +73,6 @@ TTcAttachment::TTcAttachment(TAttachKind kind, uint32_t deviceIndex, TTcAttachPo
     options.prog_fd = program.Fd();
     options.handle = kClsBpfHandle;
     options.priority = kClsBpfPriority;
-    options.flags = BPF_TC_F_REPLACE;
     error = bpf_tc_attach(&hook, &options);
     if (error < 0) {
       errno = -error;
@@ -116,7 +116,35 @@ bool KernelHasTcx() {
   return errno == ENODEV;
 }
 
-void RemoveStaleClsBpfFilters(uint32_t deviceIndex) {
-  DetachClsBpf(deviceIndex, TTcAttachPoint::Ingress);
-  DetachClsBpf(deviceIndex, TTcAttachPoint::Egress);
+std::vector<uint32_t> AttachedProgramIds(uint32_t deviceIndex, TTcAttachPoint point) {
+  std::vector<uint32_t> ids(16);
+  for (;;) {
+    struct bpf_prog_query_opts query{};
+    query.sz = sizeof query;
+    query.prog_ids = ids.data();
+    query.prog_cnt = static_cast<uint32_t>(ids.size());
+    int error = bpf_prog_query_opts(static_cast<int>(deviceIndex),
+                                    static_cast<bpf_attach_type>(point == TTcAttachPoint::Ingress ? kBpfTcxIngress
+                                                                                                  : kBpfTcxEgress),
+                                    &query);
+    if (error == -ENOSPC && query.prog_cnt > ids.size()) {
+      ids.resize(query.prog_cnt);
+      continue;
+    }
+    ids.resize(error < 0 ? 0 : std::min<size_t>(query.prog_cnt, ids.size()));
+    break;
+  }
+  if (uint32_t id = ClsBpfProgramId(deviceIndex, point)) ids.push_back(id);
+  return ids;
 }
+
+uint32_t ClsBpfProgramId(uint32_t deviceIndex, TTcAttachPoint point) {
+  bpf_tc_hook hook = ClsBpfHook(deviceIndex, point);
+  bpf_tc_opts options{};
+  options.sz = sizeof options;
+  options.handle = kClsBpfHandle;
+  options.priority = kClsBpfPriority;
+  return bpf_tc_query(&hook, &options) == 0 ? options.prog_id : 0;
+}
+
+void DetachClsBpfFilter(uint32_t deviceIndex, TTcAttachPoint point) { DetachClsBpf(deviceIndex, point); }

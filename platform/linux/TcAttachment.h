@@ -4,8 +4,11 @@
 //  - a tcx link (kernel 6.6 and later): it lives as long as its descriptor,
 //    so the kernel detaches it itself when this process ends in any way;
 //  - a cls_bpf filter (older kernels): it outlives the process, so a crash
-//    leaves it behind, and RemoveStaleClsBpfFilter clears it at the next start.
+//    leaves it behind, and RemoveStaleClsBpfFilters clears it at the next
+//    start. Only one cls_bpf filter of ours fits on a hook: attaching where
+//    one is already fails with EEXIST instead of replacing it.
 #include <cstdint>
+#include <vector>
 
 #include "platform/linux/BpfProgram.h"
 #include "common/FileDescriptor.h"
@@ -32,5 +35,10 @@ class TTcAttachment {
 
 // True when the kernel knows tcx attach points.
 bool KernelHasTcx();
-// Removes the cls_bpf filters of ours from both hooks of the device, if any.
-void RemoveStaleClsBpfFilters(uint32_t deviceIndex);
+// The ids of the programs that run on the device's hook: every tcx program
+// (none on kernels without tcx) and the one of our cls_bpf filter.
+std::vector<uint32_t> AttachedProgramIds(uint32_t deviceIndex, TTcAttachPoint point);
+// The id of the program of our cls_bpf filter on the hook, 0 when there is none.
+uint32_t ClsBpfProgramId(uint32_t deviceIndex, TTcAttachPoint point);
+// Removes our cls_bpf filter from the hook.
+void DetachClsBpfFilter(uint32_t deviceIndex, TTcAttachPoint point);

@@ -1,9 +1,14 @@
 #include "tests/platform/linux/FrameRelay.h"
 
+#include <net/if.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <deque>
 #include <stdexcept>
 #include <vector>
+
+#include "platform/linux/LinuxDriver.h"
 
 namespace {
 using TClock = std::chrono::steady_clock;
@@ -53,4 +58,13 @@ void TFrameRelay::Run() {
       held.pop_front();
     }
   }
+}
+
+std::function<void(const TChildProcess::TReport&)> HoldAdapter(TAttachKind kind, const std::string& device) {
+  return [kind, device](const TChildProcess::TReport& report) {
+    TLinuxDriver driver(kind);
+    TFrameRelay relay(driver, ::if_nametoindex(device.c_str()));
+    report("ready");
+    for (;;) ::pause();
+  };
 }

@@ -4,10 +4,13 @@
 // it for a fixed time.
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <thread>
 
 #include "engine/Event.h"
 #include "engine/PacketDriver.h"
+#include "platform/linux/TcAttachment.h"
+#include "tests/platform/linux/ChildProcess.h"
 
 class TFrameRelay {
  public:
@@ -29,3 +32,8 @@ class TFrameRelay {
   std::atomic<uint64_t> FOutgoing{0};
   std::thread FThread;
 };
+
+// The body of another instance of the program in a child process: it
+// intercepts the device with its own driver, reports "ready" and relays
+// frames until it is killed.
+std::function<void(const TChildProcess::TReport&)> HoldAdapter(TAttachKind kind, const std::string& device = "h0");

@@ -2,6 +2,10 @@
 // that the driver intercepts, peer P sits on the other end.
 #include <gtest/gtest.h>
 #include <linux/bpf.h>
+#include <linux/if_ether.h>
+#include <linux/if_link.h>
+#include <arpa/inet.h>
+#include <linux/if_packet.h>
 #include <net/if.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,13 +15,17 @@
 #include <chrono>
 #include <cstring>
 #include <linux/capability.h>
+#include <functional>
 #include <memory>
 
 #include "platform/linux/AdapterList.h"
+#include "platform/linux/HookOwners.h"
+#include "platform/linux/InterceptionTag.h"
 #include "platform/linux/LinkTable.h"
 #include "platform/linux/LinuxDriver.h"
 #include "platform/linux/TcAttachment.h"
 #include "platform/linux/TcxAttachTypes.h"
+#include "tests/platform/linux/ChildProcess.h"
 #include "tests/platform/linux/FrameRelay.h"
 #include "tests/platform/linux/NetnsLab.h"
 
@@ -175,53 +183,213 @@ TEST_F(LinuxDriverTest, AdapterListShowsEthernetInterfacesButNotItsOwnDevices) {
   EXPECT_EQ(FDriver->ConvertWindows2000AdapterName(MakeAdapterName("nosuchif0")), "");
 }
 
-// A child process intercepts h0 and relays frames until it is killed.
-pid_t StartInterceptingChild(const std::string& hostNs, TAttachKind kind, int& readyFd) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) return -1;
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipeFds[0]);
-    ::alarm(60);  // never outlives the test, whatever happens to the parent
-    try {
-      TNetnsEnter inside(hostNs);
-      TLinuxDriver driver(kind);
-      TFrameRelay relay(driver, ::if_nametoindex("h0"));
-      char ready = 'r';
-      if (::write(pipeFds[1], &ready, 1) != 1) ::_exit(2);
-      for (;;) ::pause();
-    } catch (...) {
-      ::_exit(1);
-    }
+// Counts the frames of one EtherType that a device of a namespace receives.
+class TWireTap {
+ public:
+  TWireTap(const std::string& ns, const std::string& device, uint16_t etherType) {
+    TNetnsEnter inside(ns);
+    FSocket = TFileDescriptor(::socket(AF_PACKET, SOCK_RAW | SOCK_NONBLOCK | SOCK_CLOEXEC, htons(etherType)),
+                              "packet socket");
+    sockaddr_ll address{};
+    address.sll_family = AF_PACKET;
+    address.sll_protocol = htons(etherType);
+    address.sll_ifindex = static_cast<int>(::if_nametoindex(device.c_str()));
+    if (::bind(FSocket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+      ThrowSystemError("binding to " + device);
   }
-  ::close(pipeFds[1]);
-  readyFd = pipeFds[0];
-  return child;
+  // Frames that arrive within the given time.
+  int CountFor(std::chrono::milliseconds span) {
+    int frames = 0;
+    auto end = std::chrono::steady_clock::now() + span;
+    for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+      pollfd wait{FSocket.Get(), POLLIN, 0};
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+      if (::poll(&wait, 1, static_cast<int>(left) + 1) != 1) continue;
+      char frame[2048];
+      while (::recv(FSocket.Get(), frame, sizeof frame, 0) > 0) ++frames;
+    }
+    return frames;
+  }
+
+ private:
+  TFileDescriptor FSocket;
+};
+
+// Another instance's attempt to intercept h0; reports "intercepted" or
+// "refused: <why>", and ends, which releases whatever it got.
+std::function<void(const TChildProcess::TReport&)> TryToIntercept(TAttachKind kind) {
+  return [kind](const TChildProcess::TReport& report) {
+    TLinuxDriver driver(kind);
+    TAutoResetEvent event;
+    uint32_t adapter = ::if_nametoindex("h0");
+    driver.SetPacketEvent(adapter, &event);
+    bool intercepted = driver.SetAdapterMode({adapter, kModeIntercept});
+    report(intercepted ? "intercepted" : "refused: " + driver.LastError());
+  };
 }
 
-bool WaitReady(int fd) {
-  pollfd wait{fd, POLLIN, 0};
-  char ready = 0;
-  bool ok = ::poll(&wait, 1, 10000) == 1 && ::read(fd, &ready, 1) == 1 && ready == 'r';
-  ::close(fd);
-  return ok;
+// What runs on h0's hooks: the tcx programs and our cls_bpf filters.
+std::vector<uint32_t> HookPrograms(uint32_t adapter) {
+  std::vector<uint32_t> ids = AttachedProgramIds(adapter, TTcAttachPoint::Ingress);
+  std::vector<uint32_t> egress = AttachedProgramIds(adapter, TTcAttachPoint::Egress);
+  ids.insert(ids.end(), egress.begin(), egress.end());
+  return ids;
 }
 
-void KillNine(pid_t child) {
-  ::kill(child, SIGKILL);
-  int status;
-  ::waitpid(child, &status, 0);
+int InterceptionDeviceCount() {
+  int count = 0;
+  for (const TLinkInfo& link : ReadLinkTable()) count += IsInterceptionDevice(link) ? 1 : 0;
+  return count;
+}
+
+TEST_F(LinuxDriverTest, SecondInterceptionOfAnAdapterIsRefusedNamingIt) {
+  const bool tcx = Linux().AttachKind() == TAttachKind::Tcx;
+  struct TCase {
+    const char* Name;
+    TAttachKind HolderKind;
+    bool HolderIsUser;
+    TAttachKind SecondKind;
+    bool SecondIsUser;
+  } const cases[] = {
+      {"tcx, then tcx", TAttachKind::Tcx, false, TAttachKind::Tcx, false},
+      {"cls_bpf, then cls_bpf", TAttachKind::ClsBpf, false, TAttachKind::ClsBpf, false},
+      {"cls_bpf, then tcx", TAttachKind::ClsBpf, false, TAttachKind::Tcx, false},
+      {"tcx, then cls_bpf", TAttachKind::Tcx, false, TAttachKind::ClsBpf, false},
+      {"a user's run, then root's", TAttachKind::Tcx, true, TAttachKind::Tcx, false},
+      {"root's run, then a user's", TAttachKind::Tcx, false, TAttachKind::Tcx, true},
+  };
+  for (const TCase& test : cases) {
+    SCOPED_TRACE(test.Name);
+    if (!tcx && (test.HolderKind == TAttachKind::Tcx || test.SecondKind == TAttachKind::Tcx)) continue;
+    TChildOptions holderOptions, secondOptions;
+    holderOptions.AsUser = test.HolderIsUser;
+    secondOptions.AsUser = test.SecondIsUser;
+    TChildProcess holder(FHost, holderOptions, HoldAdapter(test.HolderKind));
+    ASSERT_EQ(holder.NextReport(), "ready");
+    const std::vector<uint32_t> held = HookPrograms(FAdapter);
+    ASSERT_EQ(held.size(), 2u);
+    {
+      TChildProcess second(FHost, secondOptions, TryToIntercept(test.SecondKind));
+      std::string answer = second.NextReport();
+      EXPECT_EQ(answer.rfind("refused: ", 0), 0u) << answer;
+      EXPECT_NE(answer.find("adapter h0 "), std::string::npos) << answer;
+      EXPECT_NE(answer.find("another running instance"), std::string::npos) << answer;
+    }
+    // The refused run left nothing behind, and the first one still relays
+    // every frame exactly once.
+    EXPECT_EQ(HookPrograms(FAdapter), held);
+    EXPECT_EQ(InterceptionDeviceCount(), 2);
+    std::string ping = PingFromPeer(3);
+    EXPECT_EQ(PingReceived(ping), 3) << ping;
+    EXPECT_EQ(ping.find("DUP"), std::string::npos) << ping;
+    holder.KillNine();
+    RemoveStaleClsBpfFilters(FAdapter);
+    ASSERT_EQ(HookPrograms(FAdapter).size(), 0u);
+  }
+}
+
+TEST_F(LinuxDriverTest, StartUpCleanUpLeavesARunningInstancesFiltersAlone) {
+  TChildProcess holder(FHost, {}, HoldAdapter(TAttachKind::ClsBpf));
+  ASSERT_EQ(holder.NextReport(), "ready");
+  const uint32_t ingress = ClsBpfProgramId(FAdapter, TTcAttachPoint::Ingress);
+  const uint32_t egress = ClsBpfProgramId(FAdapter, TTcAttachPoint::Egress);
+  ASSERT_NE(ingress, 0u);
+  ASSERT_NE(egress, 0u);
+  // A launch that only lists the adapters opens the driver, like any other.
+  std::string whyNot;
+  ASSERT_TRUE(OpenLinuxFilterDriver(whyNot)) << whyNot;
+  RemoveStaleClsBpfFilters(FAdapter);
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Ingress), ingress);
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Egress), egress);
+  TTcpAdapterList list;
+  EXPECT_TRUE(FDriver->GetTcpipBoundAdaptersInfo(list));
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Ingress), ingress);
+  // Once that instance has died, the same clean-up takes its filters away.
+  holder.KillNine();
+  ASSERT_TRUE(OpenLinuxFilterDriver(whyNot)) << whyNot;
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Ingress), 0u);
+  EXPECT_EQ(ClsBpfProgramId(FAdapter, TTcAttachPoint::Egress), 0u);
+  std::string ping = PingFromPeer(2);
+  EXPECT_EQ(PingReceived(ping), 2) << ping;
+}
+
+TEST_F(LinuxDriverTest, AnotherInstancesDevicesAreNoAdapters) {
+  TChildProcess holder(FHost, {}, HoldAdapter(TAttachKind::Tcx));
+  ASSERT_EQ(holder.NextReport(), "ready");
+  // An adapter that appears after the other instance's TAPs: its position
+  // must not move.
+  FLab->AddVeth(FHost, "h1", FPeer, "p1");
+  TTcpAdapterList list;
+  ASSERT_TRUE(FDriver->GetTcpipBoundAdaptersInfo(list));
+  std::vector<std::string> names;
+  for (uint32_t i = 0; i < list.AdapterCount; ++i) names.push_back(AdapterNameText(list.AdapterNameList[i]));
+  EXPECT_EQ(names, (std::vector<std::string>{"h0", "h1"}));
+}
+
+TEST(InterceptionDevice, IsATunDeviceWithOurNameOrTag) {
+  TInterceptionTag tag{7, 4242, {11, 12, 13}};
+  const std::string alias = FormatInterceptionTag(tag);
+  struct TCase {
+    const char* Name;
+    const char* Kind;
+    std::string Alias;
+    bool Expected;
+  } const cases[] = {
+      {"otin0", "tun", "", true},
+      {"otout12", "tun", "", true},
+      {"vm-tap", "tun", alias, true},
+      {"otin0", "veth", "", false},
+      {"otout", "tun", "", false},
+      {"otinx", "tun", "", false},
+      {"otin0a", "tun", "", false},
+      {"tap0", "tun", "", false},
+      {"tap0", "tun", alias + " more", false},
+      {"tap0", "tun", "ovelda-tarnwick adapter=7 process=1 programs=1,x", false},
+  };
+  for (const TCase& test : cases) {
+    TLinkInfo link;
+    link.Name = test.Name;
+    link.Kind = test.Kind;
+    link.Alias = test.Alias;
+    EXPECT_EQ(IsInterceptionDevice(link), test.Expected) << test.Name << " " << test.Kind << " \"" << test.Alias << "\"";
+  }
+  std::optional<TInterceptionTag> parsed = ParseInterceptionTag(alias);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->Adapter, 7u);
+  EXPECT_EQ(parsed->Process, 4242);
+  EXPECT_EQ(parsed->Programs, tag.Programs);
+}
+
+TEST_F(LinuxDriverTest, InterceptionDevicesSendNothingOfTheirOwnWhereProcSysIsReadOnly) {
+  // The adapters themselves stay quiet, so every IPv6 frame on the wire
+  // would be one of the TAPs' own.
+  FLab->Run(FHost, "sysctl -qw net.ipv6.conf.h0.disable_ipv6=1");
+  FLab->Run(FPeer, "sysctl -qw net.ipv6.conf.p0.disable_ipv6=1");
+  TWireTap wire(FPeer, "p0", ETH_P_IPV6);
+  TChildOptions container;
+  container.ReadOnlyProcSys = true;
+  TChildProcess holder(FHost, container, HoldAdapter(TAttachKind::Tcx));
+  ASSERT_EQ(holder.NextReport(), "ready");
+  int taps = 0;
+  for (const TLinkInfo& link : ReadLinkTable()) {
+    if (link.Name.rfind("otin", 0) != 0 && link.Name.rfind("otout", 0) != 0) continue;
+    ++taps;
+    EXPECT_EQ(link.IPv6AddressGeneration, IN6_ADDR_GEN_MODE_NONE) << link.Name;
+    EXPECT_EQ(ShellOutput("ip -6 addr show dev " + link.Name), "") << link.Name;
+  }
+  EXPECT_EQ(taps, 2);
+  // Solicitations and reports follow a device's start within about a second.
+  EXPECT_EQ(wire.CountFor(std::chrono::milliseconds(3000)), 0);
+  EXPECT_EQ(PingReceived(PingFromPeer(2)), 2) << "the other instance relays";
 }
 
 TEST_F(LinuxDriverTest, KillNineLeavesTheAdapterWorkingAtOnce) {
   if (Linux().AttachKind() != TAttachKind::Tcx) GTEST_SKIP() << "the kernel has no tcx links";
-  int ready;
-  pid_t child = StartInterceptingChild(FHost, TAttachKind::Tcx, ready);
-  ASSERT_GT(child, 0);
-  ASSERT_TRUE(WaitReady(ready));
+  TChildProcess child(FHost, {}, HoldAdapter(TAttachKind::Tcx));
+  ASSERT_EQ(child.NextReport(), "ready");
   EXPECT_EQ(PingReceived(PingFromPeer(2)), 2) << "the child relays";
   EXPECT_EQ(TcxProgramCount(FAdapter, kBpfTcxIngress), 1u);
-  KillNine(child);
+  child.KillNine();
   EXPECT_EQ(TcxProgramCount(FAdapter, kBpfTcxIngress), 0u);
   EXPECT_EQ(TcxProgramCount(FAdapter, kBpfTcxEgress), 0u);
   std::string ping = ShellOutput(TNetnsLab::In(FPeer) + "ping -q -c 1 -W 1 " + kHostAddress);
@@ -230,12 +398,10 @@ TEST_F(LinuxDriverTest, KillNineLeavesTheAdapterWorkingAtOnce) {
 }
 
 TEST_F(LinuxDriverTest, StaleClsBpfFiltersOfAKilledProcessAreRemovedAtTheNextStart) {
-  int ready;
-  pid_t child = StartInterceptingChild(FHost, TAttachKind::ClsBpf, ready);
-  ASSERT_GT(child, 0);
-  ASSERT_TRUE(WaitReady(ready));
+  TChildProcess child(FHost, {}, HoldAdapter(TAttachKind::ClsBpf));
+  ASSERT_EQ(child.NextReport(), "ready");
   EXPECT_EQ(PingReceived(PingFromPeer(2)), 2) << "the child relays";
-  KillNine(child);
+  child.KillNine();
   // The filters outlive their process and steal into TAPs that are gone.
   EXPECT_EQ(PingReceived(ShellOutput(TNetnsLab::In(FPeer) + "ping -q -c 1 -W 1 " + kHostAddress)), 0);
   RemoveStaleClsBpfFilters(FAdapter);
