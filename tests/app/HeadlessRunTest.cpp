@@ -202,7 +202,8 @@ TEST_F(HeadlessRun, FirstLoadableProfileWins) {
 // a display) saves what closing its window saves. A closed terminal
 // (SIGHUP) is one of them.
 TEST_F(HeadlessRun, SignalsStopCleanlyAndSaveAsClosingDoes) {
-  const QString lossy = Env.WriteFile("lossy.xml", Profile("<loss><enabled>true</enabled><impact>1000</impact></loss>"));
+  const QString lossy =
+      Env.WriteFile("lossy.xml", Profile("<loss><enabled>true</enabled><impact>1000</impact></loss>"));
   struct TMode {
     const char* Name;
     QStringList Arguments;

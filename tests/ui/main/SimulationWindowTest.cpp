@@ -309,4 +309,12 @@ TEST(CommandLineStart, AProfileOnTheCommandLineStartsTheSimulation) {
   ASSERT_EQ(rig.Boxes.Errors.size(), 1u);
   EXPECT_EQ(rig.Boxes.Errors[0].rfind("Unable to open the profile: ", 0), 0u);
   form.StopSimulation();
+
+  // A window closed before its command line ran (a signal at start-up)
+  // starts nothing.
+  rig.Form.reset();
+  TSimulatorForm& closed = rig.MakeForm();
+  closed.close();
+  closed.HandleCommandLine();
+  EXPECT_FALSE(closed.Running());
 }
