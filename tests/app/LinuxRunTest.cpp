@@ -73,11 +73,7 @@ class LinuxRun : public testing::Test {
   // The ids of the programs on h0's hooks, as the kernel reports them.
   std::vector<uint32_t> HookPrograms() {
     TNetnsEnter inside(FHost);
-    uint32_t adapter = ::if_nametoindex("h0");
-    std::vector<uint32_t> ids = AttachedProgramIds(adapter, TTcAttachPoint::Ingress);
-    std::vector<uint32_t> egress = AttachedProgramIds(adapter, TTcAttachPoint::Egress);
-    ids.insert(ids.end(), egress.begin(), egress.end());
-    return ids;
+    return HookProgramIds(::if_nametoindex("h0"));
   }
 
   std::string FDir;

@@ -228,14 +228,6 @@ std::function<void(const TChildProcess::TReport&)> TryToIntercept(TAttachKind ki
   };
 }
 
-// What runs on h0's hooks: the tcx programs and our cls_bpf filters.
-std::vector<uint32_t> HookPrograms(uint32_t adapter) {
-  std::vector<uint32_t> ids = AttachedProgramIds(adapter, TTcAttachPoint::Ingress);
-  std::vector<uint32_t> egress = AttachedProgramIds(adapter, TTcAttachPoint::Egress);
-  ids.insert(ids.end(), egress.begin(), egress.end());
-  return ids;
-}
-
 int InterceptionDeviceCount() {
   int count = 0;
   for (const TLinkInfo& link : ReadLinkTable()) count += IsInterceptionDevice(link) ? 1 : 0;
@@ -266,7 +258,7 @@ TEST_F(LinuxDriverTest, SecondInterceptionOfAnAdapterIsRefusedNamingIt) {
     secondOptions.AsUser = test.SecondIsUser;
     TChildProcess holder(FHost, holderOptions, HoldAdapter(test.HolderKind));
     ASSERT_EQ(holder.NextReport(), "ready");
-    const std::vector<uint32_t> held = HookPrograms(FAdapter);
+    const std::vector<uint32_t> held = HookProgramIds(FAdapter);
     ASSERT_EQ(held.size(), 2u);
     {
       TChildProcess second(FHost, secondOptions, TryToIntercept(test.SecondKind));
@@ -277,14 +269,14 @@ TEST_F(LinuxDriverTest, SecondInterceptionOfAnAdapterIsRefusedNamingIt) {
     }
     // The refused run left nothing behind, and the first one still relays
     // every frame exactly once.
-    EXPECT_EQ(HookPrograms(FAdapter), held);
+    EXPECT_EQ(HookProgramIds(FAdapter), held);
     EXPECT_EQ(InterceptionDeviceCount(), 2);
     std::string ping = PingFromPeer(3);
     EXPECT_EQ(PingReceived(ping), 3) << ping;
     EXPECT_EQ(ping.find("DUP"), std::string::npos) << ping;
     holder.KillNine();
     RemoveStaleClsBpfFilters(FAdapter);
-    ASSERT_EQ(HookPrograms(FAdapter).size(), 0u);
+    ASSERT_EQ(HookProgramIds(FAdapter).size(), 0u);
   }
 }
 

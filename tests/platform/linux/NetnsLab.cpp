@@ -14,6 +14,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/linux/TcAttachment.h"
+
 int Shell(const std::string& command) {
   int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
@@ -93,4 +95,11 @@ uint32_t TcxProgramCount(uint32_t ifindex, uint32_t attachType) {
   attr.query.attach_type = attachType;
   if (::syscall(__NR_bpf, BPF_PROG_QUERY, &attr, sizeof attr) < 0) return 0;
   return attr.query.prog_cnt;
+}
+
+std::vector<uint32_t> HookProgramIds(uint32_t ifindex) {
+  std::vector<uint32_t> ids = AttachedProgramIds(ifindex, TTcAttachPoint::Ingress);
+  std::vector<uint32_t> egress = AttachedProgramIds(ifindex, TTcAttachPoint::Egress);
+  ids.insert(ids.end(), egress.begin(), egress.end());
+  return ids;
 }

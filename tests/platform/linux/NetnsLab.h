@@ -57,6 +57,9 @@ uint32_t InterfaceIndex(const std::string& ns, const std::string& device);
 
 // How many tcx programs the device has on the attach point.
 uint32_t TcxProgramCount(uint32_t ifindex, uint32_t attachType);
+// The ids of every program on the device's hooks, ingress then egress: tcx
+// programs and our cls_bpf filters.
+std::vector<uint32_t> HookProgramIds(uint32_t ifindex);
 
 // Parses ping's summary; returns the average RTT in ms, or -1 when no reply came.
 double PingAverageMs(const std::string& output);
