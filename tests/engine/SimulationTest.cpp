@@ -9,11 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
-#include <mutex>
-#include <stop_token>
 #include <thread>
 
 #include "engine/BridgeProcess.h"
@@ -24,6 +20,7 @@
 #include "platform/TimerFd.h"
 #include "tests/config/FileSizeLimit.h"
 #include "tests/engine/EngineFixture.h"
+#include "tests/engine/HangGuard.h"
 
 namespace {
 
@@ -121,26 +118,6 @@ TEST_F(Simulation, InterceptionFailureIsReportedAndTheSimulationKeepsRunning) {
   EXPECT_TRUE(Run.Running());
   EXPECT_FALSE(Driver.HasPacketEvent(A)) << "the event registration was undone";
 }
-
-// Ends the test program when the guarded scope has not ended in time, naming
-// it: a stop that deadlocks would otherwise hang the run without a word.
-class THangGuard {
- public:
-  explicit THangGuard(std::string what)
-      : FWhat(std::move(what)), FWatch([this](std::stop_token stop) {
-          std::mutex mutex;
-          std::unique_lock lock(mutex);
-          std::condition_variable_any().wait_for(lock, stop, std::chrono::milliseconds(kWaitMs * 6),
-                                                 [] { return false; });
-          if (stop.stop_requested()) return;
-          std::fprintf(stderr, "hung: %s\n", FWhat.c_str());
-          std::abort();
-        }) {}
-
- private:
-  std::string FWhat;
-  std::jthread FWatch;
-};
 
 // A stop reached while a thread waits for its report ends, and the report is
 // still shown, once: whether nobody has shown it yet (a headless owner busy

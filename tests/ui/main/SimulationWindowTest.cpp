@@ -13,6 +13,7 @@
 #include "config/CommandLine.h"
 #include "ui/main/Icons.h"
 #include "ui/main/TransferRateTab.h"
+#include "tests/engine/HangGuard.h"
 #include "tests/ui/main/WindowRig.h"
 
 namespace {
@@ -121,6 +122,38 @@ TEST_F(SimulationWindowTest, RunTimeLimitStopsAndClosesTheWindow) {
   form.TimerTick();
   EXPECT_FALSE(form.Running());
   EXPECT_FALSE(form.isVisible());
+}
+
+// The run-time limit or a quit request that comes while an engine thread's
+// error box is open runs inside that box: the stop ends and the window
+// closes, although the thread still waits for the box.
+TEST_F(SimulationWindowTest, AStopFromInsideAnErrorBoxEnds) {
+  const struct {
+    const char* Name;
+    std::function<void(TSimulatorForm&)> Stop;
+  } cases[] = {
+      {"run-time limit", [](TSimulatorForm& form) { form.TimerTick(); }},
+      {"quit request", [](TSimulatorForm& form) { form.HandleInstanceMessage(kInstanceQuit, QString()); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Rig.Boxes.Errors.clear();
+    Rig.Form.reset();
+    TSimulatorForm& form = Rig.MakeForm();
+    Rig.Driver.SetFaults(Rig.A, TLabFaults{.SetAdapterMode = true});
+    Rig.Engine.RunTimeLimit = 1;
+    form.StartSimulation();
+    ASSERT_TRUE(form.Running());
+    THangGuard guard(c.Name);
+    Rig.Boxes.WhileErrorShown = [&](const std::string&) { c.Stop(form); };
+    ASSERT_TRUE(Rig.WaitUntil([&] { return !Rig.Boxes.Errors.empty(); }));
+    Rig.Boxes.WhileErrorShown = nullptr;
+    EXPECT_FALSE(form.Running());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(Intercepting());
+    EXPECT_EQ(Rig.Boxes.Errors,
+              std::vector<std::string>{"Error occured in TNormalProcess.TNormalThread: Failed to set filter"});
+  }
 }
 
 TEST_F(SimulationWindowTest, ALimitSetBelowTheSamplesAlreadyTakenStopsAtTheNextTick) {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +24,11 @@
 class TFakeMessageBoxes : public IMessageBoxes {
  public:
   void ShowInfo(QWidget*, const QString& text) override { Infos.push_back(text.toStdString()); }
-  void ShowError(QWidget*, const QString& text) override { Errors.push_back(text.toStdString()); }
+  void ShowError(QWidget*, const QString& text) override {
+    Errors.push_back(text.toStdString());
+    // What runs while the box is open, as in a modal box's event loop.
+    if (WhileErrorShown) WhileErrorShown(Errors.back());
+  }
   bool AskYesNo(QWidget*, const QString& text) override {
     Questions.push_back(text.toStdString());
     return Answer;
@@ -32,6 +37,7 @@ class TFakeMessageBoxes : public IMessageBoxes {
 
   std::vector<std::string> Infos, Errors, Questions;
   bool Answer = true;
+  std::function<void(const std::string&)> WhileErrorShown;
 };
 
 class TFakeFileDialogs : public IFileDialogs {
