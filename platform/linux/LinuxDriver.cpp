@@ -66,6 +66,11 @@ bool TLinuxDriver::Fail(const std::string& why) {
   return false;
 }
 
+bool TLinuxDriver::Refused(const std::string& why) {
+  FRefusedFrames.fetch_add(1, std::memory_order_relaxed);
+  return Fail(why);
+}
+
 std::string TLinuxDriver::LastError() const {
   std::lock_guard guard(FMutex);
   return FLastError;
@@ -179,11 +184,11 @@ void TLinuxDriver::PassOversized(TInterception& interception, TAdapterHandle ada
                                  const iovec* pieces) {
   FOversizedFrames.fetch_add(1, std::memory_order_relaxed);
   if (deviceFlag == kPacketFlagIncoming) {
-    interception.DeliverToStack(pieces, 2);
+    if (!interception.DeliverToStack(pieces, 2)) Refused("the local stack refused a frame");
     return;
   }
   try {
-    PortFor(adapter)->Send(pieces, 2);
+    if (!PortFor(adapter)->Send(pieces, 2)) Refused("the adapter refused a frame");
   } catch (const std::exception& error) {
     Fail(error.what());
   }
@@ -224,7 +229,7 @@ bool TLinuxDriver::SendPacketToAdapter(const TFrameRequest& request) {
   if (!ValidFrame(request)) return Fail("frame length out of range");
   try {
     iovec piece{request.Buffer->Data, request.Buffer->Length};
-    return PortFor(request.Adapter)->Send(&piece, 1) || Fail("the adapter refused a frame");
+    return PortFor(request.Adapter)->Send(&piece, 1) || Refused(SystemErrorText("the adapter refused a frame"));
   } catch (const std::exception& error) {
     return Fail(error.what());
   }
@@ -240,7 +245,7 @@ bool TLinuxDriver::SendPacketToMstcp(const TFrameRequest& request) {
   }
   if (!interception) return Fail("frames reach the local stack only while the adapter is intercepted");
   iovec piece{request.Buffer->Data, request.Buffer->Length};
-  return interception->DeliverToStack(&piece, 1) || Fail("the local stack refused a frame");
+  return interception->DeliverToStack(&piece, 1) || Refused(SystemErrorText("the local stack refused a frame"));
 }
 
 bool TLinuxDriver::FlushAdapterPacketQueue(TAdapterHandle adapter) {

@@ -41,6 +41,9 @@ class TLinuxDriver final : public IPacketDriver {
   // Frames longer than the frame buffer, passed on untouched instead of being
   // handed to the engine.
   uint64_t OversizedFramesPassed() const { return FOversizedFrames.load(); }
+  // Frames the kernel would not take at once (a full send buffer, a queue
+  // that drops, a device that is down): sends never wait, so these are lost.
+  uint64_t RefusedFrames() const { return FRefusedFrames.load(); }
   // Why the last failing operation failed, for diagnostics.
   std::string LastError() const;
 
@@ -51,6 +54,7 @@ class TLinuxDriver final : public IPacketDriver {
   std::shared_ptr<TPacketSocket> PortFor(TAdapterHandle adapter);
   void ForgetIfIdle(TAdapterHandle adapter);  // with FMutex held
   bool Fail(const std::string& why);
+  bool Refused(const std::string& why);
   void PassOversized(TInterception& interception, TAdapterHandle adapter, uint32_t deviceFlag,
                      const iovec* pieces);
 
@@ -59,6 +63,7 @@ class TLinuxDriver final : public IPacketDriver {
   std::map<TAdapterHandle, std::shared_ptr<TAdapterState>> FAdapters;
   std::string FLastError;
   std::atomic<uint64_t> FOversizedFrames{0};
+  std::atomic<uint64_t> FRefusedFrames{0};
 };
 
 // Opens the driver when the process may intercept frames; otherwise returns
