@@ -17,7 +17,9 @@
 
 using TAdapterHandle = uint32_t;
 
-constexpr uint32_t kMaxFrameData = 1514;
+// The longest frame the buffer holds: a full-size Ethernet frame with one
+// 802.1Q tag in place (1514 + 4 bytes), as it is on the wire.
+constexpr uint32_t kMaxFrameData = 1518;
 constexpr uint32_t kMaxAdapters = 256;
 constexpr uint32_t kAdapterNameSize = 256;
 
@@ -53,7 +55,15 @@ struct TFrameBuffer {
   uint8_t Data[kMaxFrameData];  // the Ethernet frame from its destination MAC on
 };
 #pragma pack(pop)
-static_assert(sizeof(TFrameBuffer) == 1558);
+static_assert(sizeof(TFrameBuffer) == 1562);
+
+// A frame longer than the buffer (a jumbo frame) is never cut. ReadPacket
+// fills Data with its first kMaxFrameData bytes and sets Length to the whole
+// length; the rest stays with the driver until the same thread reads again.
+// Until then that thread may hand the request, its data unchanged, to
+// SendPacketToAdapter or SendPacketToMstcp, which send the whole frame. Such
+// a frame cannot be queued or changed: the engine passes it on untouched.
+inline bool IsOversizedFrame(const TFrameBuffer& buffer) { return buffer.Length > kMaxFrameData; }
 
 struct TFrameRequest {
   TAdapterHandle Adapter = 0;

@@ -38,9 +38,6 @@ class TLinuxDriver final : public IPacketDriver {
   bool SetHwPacketFilter(TAdapterHandle adapter, uint32_t filter) override;
 
   TAttachKind AttachKind() const { return FAttachKind; }
-  // Frames longer than the frame buffer, passed on untouched instead of being
-  // handed to the engine.
-  uint64_t OversizedFramesPassed() const { return FOversizedFrames.load(); }
   // Frames the kernel would not take at once (a full send buffer, a queue
   // that drops, a device that is down): sends never wait, so these are lost.
   uint64_t RefusedFrames() const { return FRefusedFrames.load(); }
@@ -55,14 +52,14 @@ class TLinuxDriver final : public IPacketDriver {
   void ForgetIfIdle(TAdapterHandle adapter);  // with FMutex held
   bool Fail(const std::string& why);
   bool Refused(const std::string& why);
-  void PassOversized(TInterception& interception, TAdapterHandle adapter, uint32_t deviceFlag,
-                     const iovec* pieces);
+  // The frame to send as pieces: the buffer, and for a frame longer than the
+  // buffer the rest that this thread's last read kept.
+  bool FramePieces(const TFrameRequest& request, iovec (&pieces)[2], int& count);
 
   const TAttachKind FAttachKind;
   mutable std::mutex FMutex;  // guards FAdapters and FLastError
   std::map<TAdapterHandle, std::shared_ptr<TAdapterState>> FAdapters;
   std::string FLastError;
-  std::atomic<uint64_t> FOversizedFrames{0};
   std::atomic<uint64_t> FRefusedFrames{0};
 };
 

@@ -217,4 +217,21 @@ TEST_F(Bridge, HostTrafficIsEmulatedAsOnANormalAdapterAndDroppedFramesNeverCross
   EXPECT_EQ(Driver.SentToWireCount(B), 0u);
 }
 
+TEST_F(Bridge, JumboFramesCrossTheBridgeWholeAndAreCounted) {
+  Controls.LossEnabled = true;
+  Controls.LossValue = 1000;  // nothing that the engine emulates crosses
+  StartBridge(0);
+  auto jumbo = UdpFrame(9014, 7);
+  std::copy(kHostBehindB.begin(), kHostBehindB.end(), jumbo.begin());
+  std::copy(kHostBehindA.begin(), kHostBehindA.end(), jumbo.begin() + 6);
+  Driver.ReceiveFromWire(A, jumbo);
+  Driver.ReceiveFromWire(A, FrameBetween(kHostBehindB, kHostBehindA, 8));
+  ASSERT_TRUE(WaitUntil([&] { return Engine.Counters().DroppedIn == 1 && Driver.SentToWireCount(B) == 1; }));
+  const auto sent = Driver.TakeSentToWire(B);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].Bytes, jumbo);
+  EXPECT_EQ(Engine.Counters().OversizedIn, 1u);
+  EXPECT_EQ(Driver.DeliveredToStackCount(A), 0u);
+}
+
 }  // namespace

@@ -45,7 +45,9 @@ void TFrameRelay::Run() {
     while (FDriver.ReadPacket(request)) {
       (frame.Buffer.DeviceFlags == kPacketFlagIncoming ? FIncoming : FOutgoing)++;
       frame.Due = TClock::now() + std::chrono::milliseconds(FHoldMs);
-      if (FHoldMs == 0) deliver(frame.Buffer);
+      // A frame longer than the buffer can only go on before the next read.
+      if (IsOversizedFrame(frame.Buffer)) ++FOversized;
+      if (FHoldMs == 0 || IsOversizedFrame(frame.Buffer)) deliver(frame.Buffer);
       else held.push_back(frame);
     }
     while (!held.empty() && held.front().Due <= TClock::now()) {
