@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 #include "engine/Event.h"
@@ -92,6 +93,13 @@ struct TTcpAdapterList {
 TAdapterName MakeAdapterName(const std::string& text);
 std::string AdapterNameText(const TAdapterName& name);
 
+// The adapter of a read has gone away (removed, unplugged): nothing more will
+// come from it, and the simulation on it cannot go on.
+class EAdapterLost : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class IPacketDriver {
  public:
   virtual ~IPacketDriver() = default;
@@ -105,6 +113,8 @@ class IPacketDriver {
   virtual bool SetPacketEvent(TAdapterHandle adapter, TAutoResetEvent* event) = 0;
   virtual bool SetAdapterMode(const TAdapterMode& mode) = 0;
   // Fills the request's buffer with the next waiting frame; false when none.
+  // Throws EAdapterLost when the adapter, or what the driver built to
+  // intercept it, has gone away.
   virtual bool ReadPacket(TFrameRequest& request) = 0;
   virtual bool SendPacketToAdapter(const TFrameRequest& request) = 0;
   virtual bool SendPacketToMstcp(const TFrameRequest& request) = 0;

@@ -114,8 +114,16 @@ void TLabDriver::SetCollectFrames(bool collect) {
 }
 
 void TLabDriver::SetFaults(TAdapterHandle handle, const TLabFaults& faults) {
-  std::lock_guard guard(FMutex);
-  if (TAdapter* adapter = Find(handle)) adapter->Faults = faults;
+  TAutoResetEvent* event = nullptr;
+  {
+    std::lock_guard guard(FMutex);
+    TAdapter* adapter = Find(handle);
+    if (!adapter) return;
+    adapter->Faults = faults;
+    // A removal wakes the reader, as the real driver's does.
+    if (faults.Lost) event = adapter->Event;
+  }
+  if (event) event->Set();
 }
 
 bool TLabDriver::Intercepting(TAdapterHandle handle) {
@@ -189,6 +197,8 @@ bool TLabDriver::SetAdapterMode(const TAdapterMode& mode) {
 bool TLabDriver::ReadPacket(TFrameRequest& request) {
   std::lock_guard guard(FMutex);
   TAdapter* adapter = Find(request.Adapter);
+  if (adapter && adapter->Faults.Lost)
+    throw EAdapterLost("The network adapter " + adapter->Name + " is no longer available");
   if (!adapter || adapter->Waiting.empty()) return false;
   TQueuedFrame& frame = adapter->Waiting.front();
   const uint32_t length = static_cast<uint32_t>(frame.Bytes.size());

@@ -30,6 +30,8 @@ struct TLabFaults {
   bool SetPacketEvent = false;
   bool SetAdapterMode = false;
   bool HwPacketFilter = false;
+  // The adapter has gone away: reads throw EAdapterLost.
+  bool Lost = false;
 };
 
 class TLabDriver : public IPacketDriver {

@@ -145,7 +145,9 @@ std::string TLinuxDriver::ConvertWindows2000AdapterName(const TAdapterName& name
 }
 
 bool TLinuxDriver::SetPacketEvent(TAdapterHandle adapter, TAutoResetEvent* event) {
-  if (!InterfaceExists(adapter)) return Fail("no interface has index " + std::to_string(adapter));
+  // Clearing must work also for an adapter that has gone away meanwhile:
+  // the event it names is about to be freed.
+  if (event && !InterfaceExists(adapter)) return Fail("no interface has index " + std::to_string(adapter));
   std::lock_guard guard(FMutex);
   auto state = StateFor(adapter);
   state->Event->Assign(event);

@@ -111,6 +111,30 @@ TEST_F(Simulation, InterceptionFailureIsReportedAndTheSimulationKeepsRunning) {
   EXPECT_FALSE(Driver.HasPacketEvent(A)) << "the event registration was undone";
 }
 
+// Unlike other thread errors, a lost adapter ends the simulation: the
+// thread releases the adapter before its report is shown, and the owner
+// learns from the simulation that it must stop.
+TEST_F(Simulation, ALostAdapterIsReportedWithItsHooksReleasedAndEndsTheSimulation) {
+  Start(0);
+  ASSERT_TRUE(WaitUntil([&] { return Driver.Intercepting(A); }));
+  EXPECT_FALSE(Run.AdapterLost());
+  Driver.SetFaults(A, TLabFaults{.Lost = true});
+  bool releasedBeforeShown = false;
+  ASSERT_TRUE(WaitUntil([&] {
+    if (!Sink.Messages.empty()) return true;
+    releasedBeforeShown = !Driver.Intercepting(A);
+    Errors.ServePending();
+    return false;
+  }));
+  EXPECT_EQ(Sink.Messages[0],
+            "Error occured in TNormalProcess.TNormalThread: The network adapter labA is no longer available");
+  EXPECT_TRUE(releasedBeforeShown);
+  EXPECT_TRUE(Run.AdapterLost());
+  Run.Stop();
+  EXPECT_FALSE(Run.AdapterLost());
+  EXPECT_FALSE(Driver.HasPacketEvent(A));
+}
+
 TEST_F(Simulation, AThreadReportingWhileTheOwnerStopsCanStillBeEnded) {
   Driver.SetFaults(A, TLabFaults{.SetPacketEvent = true});
   Start(0);
@@ -215,6 +239,22 @@ TEST_F(Bridge, HostTrafficIsEmulatedAsOnANormalAdapterAndDroppedFramesNeverCross
   Driver.SendFromStack(A, FrameBetween(kHostBehindA, kMacA, 5));
   ASSERT_TRUE(WaitUntil([&] { return Driver.DeliveredToStackCount(A) == 1 && Driver.SentToWireCount(A) == 1; }));
   EXPECT_EQ(Driver.SentToWireCount(B), 0u);
+}
+
+TEST_F(Bridge, EitherLostAdapterEndsTheBridge) {
+  for (bool loseA : {true, false}) {
+    SCOPED_TRACE(loseA ? "A lost" : "B lost");
+    Sink.Messages.clear();
+    StartBridge(0);
+    Driver.SetFaults(loseA ? A : B, TLabFaults{.Lost = true});
+    ASSERT_TRUE(WaitUntil([&] {
+      Errors.ServePending();
+      return Run.AdapterLost() && !Sink.Messages.empty();
+    }));
+    EXPECT_EQ(Sink.Messages[0].rfind("Error occured in TBridgeProcess.TBridgeThread: The network adapter lab", 0), 0u);
+    Run.Stop();
+    Driver.SetFaults(loseA ? A : B, TLabFaults{});
+  }
 }
 
 TEST_F(Bridge, JumboFramesCrossTheBridgeWholeAndAreCounted) {

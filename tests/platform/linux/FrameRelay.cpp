@@ -42,7 +42,14 @@ void TFrameRelay::Run() {
     FEvent.Wait(held.empty() ? 50 : 1);
     THeldFrame frame{};
     TFrameRequest request{FAdapter, &frame.Buffer};
-    while (FDriver.ReadPacket(request)) {
+    bool read = false;
+    try {
+      read = FDriver.ReadPacket(request);
+    } catch (const EAdapterLost&) {
+      FLost = true;
+      return;
+    }
+    for (; read; read = FDriver.ReadPacket(request)) {
       (frame.Buffer.DeviceFlags == kPacketFlagIncoming ? FIncoming : FOutgoing)++;
       frame.Due = TClock::now() + std::chrono::milliseconds(FHoldMs);
       // A frame longer than the buffer can only go on before the next read.

@@ -18,6 +18,8 @@ class TFrameRelay {
   uint64_t Outgoing() const { return FOutgoing.load(); }
   // Frames longer than the frame buffer, passed on at once.
   uint64_t Oversized() const { return FOversized.load(); }
+  // The adapter went away; the relay has stopped.
+  bool Lost() const { return FLost.load(); }
 
  private:
   void Run();
@@ -30,5 +32,6 @@ class TFrameRelay {
   std::atomic<uint64_t> FIncoming{0};
   std::atomic<uint64_t> FOutgoing{0};
   std::atomic<uint64_t> FOversized{0};
+  std::atomic<bool> FLost{false};
   std::thread FThread;
 };

@@ -275,6 +275,47 @@ TEST_F(LinuxNormalSimulation, TaggedFramesOfEverySizeGoThroughTheEngineAndItsFil
   EXPECT_EQ(c.BytesIn, bytes) << "the frames arrive whole, with their tags";
 }
 
+std::string DeviceWithPrefix(const std::string& prefix) {
+  for (const auto& link : ReadLinkTable())
+    if (link.Name.rfind(prefix, 0) == 0) return link.Name;
+  return {};
+}
+
+// A device that disappears under a running simulation ends it: the thread
+// says which adapter is gone and has released its hooks by then, so the
+// adapter (when it is still there) works again at once.
+TEST_F(LinuxNormalSimulation, ARemovedDeviceEndsTheSimulationWithItsHooksReleased) {
+  const uint32_t h0 = ::if_nametoindex("h0");
+  // The adapter itself last: it takes the peer's end with it.
+  for (const std::string removed : {"otin", "otout", "h0"}) {
+    SCOPED_TRACE(removed);
+    FSim->Sink.Messages.clear();
+    FSim->Start("h0");
+    ASSERT_EQ(PingReceived(Ping(FPeer, "10.77.0.1", 1)), 1);
+    const std::string device = DeviceWithPrefix(removed);
+    ASSERT_FALSE(device.empty());
+    FLab->Run(FHost, "ip link del " + device);
+    for (int i = 0; i < 1000 && FSim->Sink.Messages.empty(); ++i) {
+      FSim->Errors.ServePending();
+      ::usleep(10000);
+    }
+    ASSERT_EQ(FSim->Sink.Messages.size(), 1u);
+    EXPECT_EQ(FSim->Sink.Messages[0].rfind(
+                  "Error occured in TNormalProcess.TNormalThread: The network adapter h0 is no longer available", 0),
+              0u)
+        << FSim->Sink.Messages[0];
+    EXPECT_TRUE(FSim->Run->AdapterLost());
+    // Before the owner stops anything.
+    EXPECT_TRUE(NoInterceptionLeft(h0));
+    if (removed != "h0") {
+      EXPECT_EQ(TcxProgramCount(h0, kBpfTcxIngress) + TcxProgramCount(h0, kBpfTcxEgress), 0u);
+      std::string ping = Ping(FPeer, "10.77.0.1", 2);
+      EXPECT_EQ(PingReceived(ping), 2) << "the adapter is no longer black-holed: " << ping;
+    }
+    FSim->Run->Stop();
+  }
+}
+
 // A child process runs a simulation with a long latency on h0 until killed.
 TEST_F(LinuxNormalSimulation, KillNineOfARunningSimulationLeavesTheHostsTalking) {
   FSim.reset();  // the child builds its own; the parent stays single-threaded for fork
