@@ -42,7 +42,7 @@ TRunner::TRunner(IPacketDriver& driver, TRunOptions options)
     : FOptions(std::move(options)), FDriver(driver), FEngine(FDriver, FClock, ClockSeed()) {
   FSimulation = std::make_unique<TSimulation>(FEngine, FTimers, FErrors);
   // Engine threads wait until their report is shown; show it on this loop.
-  FErrors.SetWakeOwner([this] { QMetaObject::invokeMethod(this, [this] { FErrors.ServePending(); }, Qt::QueuedConnection); });
+  FErrors.SetWakeOwner([this] { QMetaObject::invokeMethod(this, [this] { ServeErrorReports(); }, Qt::QueuedConnection); });
   FTick.setInterval(1000);
   connect(&FTick, &QTimer::timeout, this, &TRunner::Tick);
 }
@@ -168,8 +168,19 @@ bool TRunner::WaitForInterception() {
   return true;
 }
 
+void TRunner::ServeErrorReports() {
+  FErrors.ServePending();
+  // The lost adapter's thread has said why and released its hooks; the run
+  // cannot go on, and a script must see that it failed.
+  if (FSimulation->AdapterLost()) Finish(1);
+}
+
 void TRunner::Tick() {
   if (FFinished) return;
+  if (FSimulation->AdapterLost()) {
+    Finish(1);
+    return;
+  }
   const uint32_t in = FEngine.TickBytes.In.exchange(0);
   const uint32_t out = FEngine.TickBytes.Out.exchange(0);
   ++FSamples;
@@ -180,7 +191,7 @@ void TRunner::Tick() {
   if (limit != 0 && FSamples >= limit) Finish();
 }
 
-void TRunner::Finish() {
+void TRunner::Finish(int exitCode) {
   if (FFinished) return;
   FFinished = true;
   FTick.stop();
@@ -191,7 +202,7 @@ void TRunner::Finish() {
     SaveSettings(*FStore, FPersistent);
     SaveProfile("", FModel, FEngine, *FStore, FErrorSink);
   }
-  QCoreApplication::exit(0);
+  QCoreApplication::exit(exitCode);
 }
 
 void TRunner::PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut) {

@@ -74,8 +74,11 @@ class TRunner : public QObject {
   bool StartSimulation();
   bool WaitForInterception();
   void Tick();
-  void Finish();
+  // Stops the simulation, saves where this instance does, and ends the run
+  // with the exit status.
+  void Finish(int exitCode = 0);
   void StopAndShowReports();
+  void ServeErrorReports();
   TInstanceAnswer HandleInstanceRequest(const TInstanceRequest& request);
   TInstanceAnswer HandleForwardedCommandLine(const QString& text);
   void PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut);

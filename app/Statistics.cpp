@@ -27,6 +27,7 @@ std::vector<std::pair<std::string, std::string>> StatisticsRows(const TEngineCou
       {"Packets Duplicated", std::to_string(c.DuplicatedIn + c.DuplicatedOut)},
       {"Packets Reordered", std::to_string(c.ReorderedIn + c.ReorderedOut)},
       {"Packets Corrupted", std::to_string(c.CorruptedIn + c.CorruptedOut)},
+      {"Jumbo Frames Passed", std::to_string(c.OversizedIn + c.OversizedOut)},
   };
 }
 
@@ -37,7 +38,8 @@ std::string CountersJson(const TEngineCounters& c, uint32_t tickBytesIn, uint32_
       {"DroppedIn", c.DroppedIn},       {"DroppedOut", c.DroppedOut},       {"DelayedIn", c.DelayedIn},
       {"DelayedOut", c.DelayedOut},     {"DuplicatedIn", c.DuplicatedIn},   {"DuplicatedOut", c.DuplicatedOut},
       {"ReorderedIn", c.ReorderedIn},   {"ReorderedOut", c.ReorderedOut},   {"CorruptedIn", c.CorruptedIn},
-      {"CorruptedOut", c.CorruptedOut}, {"TickBytesIn", tickBytesIn},       {"TickBytesOut", tickBytesOut},
+      {"CorruptedOut", c.CorruptedOut}, {"OversizedIn", c.OversizedIn},   {"OversizedOut", c.OversizedOut},
+      {"TickBytesIn", tickBytesIn},     {"TickBytesOut", tickBytesOut},
   };
   std::string json = "{";
   for (const auto& [name, value] : fields) {

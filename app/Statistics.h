@@ -14,9 +14,10 @@
 std::string FormatSize(uint64_t bytes);
 
 // "Bytes Received / Sent", "Packets Dropped", "Packets Delayed",
-// "Packets Duplicated", "Packets Reordered", "Packets Corrupted", each with
-// its value.
+// "Packets Duplicated", "Packets Reordered", "Packets Corrupted", and the
+// jumbo frames that went on untouched, each with its value.
 std::vector<std::pair<std::string, std::string>> StatisticsRows(const TEngineCounters& counters);
 
-// {"FramesIn":..,...,"CorruptedOut":..,"TickBytesIn":..,"TickBytesOut":..}
+// {"FramesIn":..,...,"CorruptedOut":..,"OversizedIn":..,"OversizedOut":..,
+//  "TickBytesIn":..,"TickBytesOut":..}
 std::string CountersJson(const TEngineCounters& counters, uint32_t tickBytesIn, uint32_t tickBytesOut);

@@ -42,6 +42,7 @@ class TBridgeProcess : public TProcess {
   TBridgeProcess(TEngine& engine, ITimerFactory& timers, TErrorChannel& errors, TBridgeEnd a,
                  TAdapterHandle selected, TBridgeEnd b);
   ~TBridgeProcess() override;
+  bool AdapterLost() const override { return FThreadA->EndsSimulation() || FThreadB->EndsSimulation(); }
 
  private:
   std::unique_ptr<TBridgeThread> FThreadA;

@@ -78,6 +78,10 @@ void TEngine::DispatchFrame(TSimulatorThread& thread, TFrameRequest& request, TR
 void TEngine::DispatchLocked(TFrameRequest& request, TReinjectMode mode) {
   TLockGuard engine(Locks.EngineLock);
   const bool incoming = IsIncomingFrame(*request.Buffer);
+  if (IsOversizedFrame(*request.Buffer)) {
+    PassOversized(request, mode, incoming);
+    return;
+  }
   TUniqueLock settings(Locks.SettingsLock);
   const TTrafficDirection direction = Settings.Direction;
   if ((incoming && direction == TTrafficDirection::tdOutgoing) ||
@@ -103,6 +107,13 @@ void TEngine::DispatchLocked(TFrameRequest& request, TReinjectMode mode) {
   }
   settings.unlock();
   PassRateLimiter(request, mode, incoming);
+}
+
+void TEngine::PassOversized(TFrameRequest& request, TReinjectMode mode, bool incoming) {
+  // The buffer holds only the frame's head; the driver sends it whole, and
+  // only right away.
+  ++(incoming ? State.Counters.OversizedIn : State.Counters.OversizedOut);
+  ReinjectFrame(request, mode);
 }
 
 void TEngine::PassRateLimiter(TFrameRequest& request, TReinjectMode mode, bool incoming) {

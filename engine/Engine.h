@@ -97,6 +97,7 @@ class TEngine {
 
  private:
   void DispatchLocked(TFrameRequest& request, TReinjectMode mode);
+  void PassOversized(TFrameRequest& request, TReinjectMode mode, bool incoming);
   void PassRateLimiter(TFrameRequest& request, TReinjectMode mode, bool incoming);
   void FlushRateQueue(TFrameQueue<TBufferQueueItem>& queue);
   void QueueForLatency(TFrameRequest& request, TReinjectMode mode, int32_t delay, bool incoming);

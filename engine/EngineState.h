@@ -37,6 +37,8 @@ struct TEngineCounters {
   uint64_t DuplicatedIn, DuplicatedOut;
   uint64_t ReorderedIn, ReorderedOut;
   uint64_t CorruptedIn, CorruptedOut;
+  // Frames longer than the frame buffer (jumbo frames), passed on untouched.
+  uint64_t OversizedIn, OversizedOut;
 };
 
 // Bits and errors of the two bit-error corruption kinds.

@@ -11,13 +11,16 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 #include "engine/Event.h"
 
 using TAdapterHandle = uint32_t;
 
-constexpr uint32_t kMaxFrameData = 1514;
+// The longest frame the buffer holds: a full-size Ethernet frame with one
+// 802.1Q tag in place (1514 + 4 bytes), as it is on the wire.
+constexpr uint32_t kMaxFrameData = 1518;
 constexpr uint32_t kMaxAdapters = 256;
 constexpr uint32_t kAdapterNameSize = 256;
 
@@ -53,7 +56,15 @@ struct TFrameBuffer {
   uint8_t Data[kMaxFrameData];  // the Ethernet frame from its destination MAC on
 };
 #pragma pack(pop)
-static_assert(sizeof(TFrameBuffer) == 1558);
+static_assert(sizeof(TFrameBuffer) == 1562);
+
+// A frame longer than the buffer (a jumbo frame) is never cut. ReadPacket
+// fills Data with its first kMaxFrameData bytes and sets Length to the whole
+// length; the rest stays with the driver until the same thread reads again.
+// Until then that thread may hand the request, its data unchanged, to
+// SendPacketToAdapter or SendPacketToMstcp, which send the whole frame. Such
+// a frame cannot be queued or changed: the engine passes it on untouched.
+inline bool IsOversizedFrame(const TFrameBuffer& buffer) { return buffer.Length > kMaxFrameData; }
 
 struct TFrameRequest {
   TAdapterHandle Adapter = 0;
@@ -82,6 +93,13 @@ struct TTcpAdapterList {
 TAdapterName MakeAdapterName(const std::string& text);
 std::string AdapterNameText(const TAdapterName& name);
 
+// The adapter of a read has gone away (removed, unplugged): nothing more will
+// come from it, and the simulation on it cannot go on.
+class EAdapterLost : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 class IPacketDriver {
  public:
   virtual ~IPacketDriver() = default;
@@ -95,6 +113,8 @@ class IPacketDriver {
   virtual bool SetPacketEvent(TAdapterHandle adapter, TAutoResetEvent* event) = 0;
   virtual bool SetAdapterMode(const TAdapterMode& mode) = 0;
   // Fills the request's buffer with the next waiting frame; false when none.
+  // Throws EAdapterLost when the adapter, or what the driver built to
+  // intercept it, has gone away.
   virtual bool ReadPacket(TFrameRequest& request) = 0;
   virtual bool SendPacketToAdapter(const TFrameRequest& request) = 0;
   virtual bool SendPacketToMstcp(const TFrameRequest& request) = 0;

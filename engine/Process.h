@@ -58,6 +58,9 @@ class TProcess {
   TProcess(TEngine& engine, ITimerFactory& timers, TErrorChannel& errors);
   virtual ~TProcess();
 
+  // True once an interception thread has ended because its adapter is gone.
+  virtual bool AdapterLost() const { return false; }
+
  protected:
   // Interception threads end before the latency thread; derived classes end
   // theirs in their own destructors.
@@ -82,6 +85,7 @@ class TNormalProcess : public TProcess {
 
   TNormalProcess(TEngine& engine, ITimerFactory& timers, TErrorChannel& errors, TAdapterHandle adapter);
   ~TNormalProcess() override;
+  bool AdapterLost() const override { return FThread->EndsSimulation(); }
 
  private:
   std::unique_ptr<TNormalThread> FThread;

@@ -27,6 +27,8 @@ TSimulation::TSimulation(TEngine& engine, ITimerFactory& timers, TErrorChannel& 
 
 TSimulation::~TSimulation() { Stop(); }
 
+bool TSimulation::AdapterLost() const { return FProcess && FProcess->AdapterLost(); }
+
 void TSimulation::Start(const TTcpAdapterList& adapters, const TSimulationRequest& request,
                         const std::function<void()>& applyAllSettings) {
   if (Running()) return;

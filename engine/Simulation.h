@@ -56,6 +56,10 @@ class TSimulation {
   TSimulation& operator=(const TSimulation&) = delete;
 
   bool Running() const { return FProcess != nullptr; }
+  // True when the running simulation has lost an adapter (removed,
+  // unplugged): its thread has reported that and released its hooks, and the
+  // owner stops the simulation.
+  bool AdapterLost() const;
 
   // Resets the engine state, runs applyAllSettings (which shows its own
   // errors), opens the capture files and starts the threads. Throws with the

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "engine/PacketDriver.h"
+
 TSimulatorThread::~TSimulatorThread() {
   // A derived class must have ended the thread in its own destructor; this
   // is the last line of defence against a detached body touching freed state.
@@ -41,6 +43,11 @@ std::string TSimulatorThread::ErrorText() const {
 void TSimulatorThread::Run() {
   try {
     Execute();
+  } catch (const EAdapterLost& e) {
+    // Set before the report waits, so that the owner who shows it already
+    // knows that the simulation has to end.
+    FEndsSimulation.store(true, std::memory_order_release);
+    ReportError(e.what());
   } catch (const std::exception& e) {
     ReportError(e.what());
   }

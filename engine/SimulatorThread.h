@@ -23,6 +23,9 @@ class TSimulatorThread {
   void Terminate();
   bool Terminated() const { return FTerminated.load(std::memory_order_acquire); }
   bool Finished() const { return FFinished.load(std::memory_order_acquire); }
+  // True once the body ended because its adapter went away (EAdapterLost):
+  // unlike other errors, that one ends the whole simulation.
+  bool EndsSimulation() const { return FEndsSimulation.load(std::memory_order_acquire); }
 
   // Sets the terminate flag and waits for the body to end, showing any error
   // the thread reports meanwhile (unless the owner is stopping, when no
@@ -46,6 +49,7 @@ class TSimulatorThread {
   std::thread FThread;
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FFinished{false};
+  std::atomic<bool> FEndsSimulation{false};
   mutable std::mutex FErrorMutex;
   std::string FErrorText;
 };

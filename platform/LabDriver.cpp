@@ -59,6 +59,21 @@ void TLabDriver::Emit(TAdapter& adapter, bool toWire, const uint8_t* data, uint3
   FOutput.notify_all();
 }
 
+bool TLabDriver::EmitRequest(const TFrameRequest& request, bool toWire) {
+  TAdapter& adapter = *Find(request.Adapter);
+  const TFrameBuffer& buffer = *request.Buffer;
+  if (!IsOversizedFrame(buffer)) {
+    Emit(adapter, toWire, buffer.Data, buffer.Length, buffer.DeviceFlags, buffer.PacketFlags);
+    return true;
+  }
+  auto tail = FTails.find(std::this_thread::get_id());
+  if (tail == FTails.end() || tail->second.size() != buffer.Length - kMaxFrameData) return false;
+  std::vector<uint8_t> whole(buffer.Data, buffer.Data + kMaxFrameData);
+  whole.insert(whole.end(), tail->second.begin(), tail->second.end());
+  Emit(adapter, toWire, whole.data(), buffer.Length, buffer.DeviceFlags, buffer.PacketFlags);
+  return true;
+}
+
 std::vector<TLabFrame> TLabDriver::TakeSentToWire(TAdapterHandle handle) {
   std::lock_guard guard(FMutex);
   TAdapter* adapter = Find(handle);
@@ -99,8 +114,16 @@ void TLabDriver::SetCollectFrames(bool collect) {
 }
 
 void TLabDriver::SetFaults(TAdapterHandle handle, const TLabFaults& faults) {
-  std::lock_guard guard(FMutex);
-  if (TAdapter* adapter = Find(handle)) adapter->Faults = faults;
+  TAutoResetEvent* event = nullptr;
+  {
+    std::lock_guard guard(FMutex);
+    TAdapter* adapter = Find(handle);
+    if (!adapter) return;
+    adapter->Faults = faults;
+    // A removal wakes the reader, as the real driver's does.
+    if (faults.Lost) event = adapter->Event;
+  }
+  if (event) event->Set();
 }
 
 bool TLabDriver::Intercepting(TAdapterHandle handle) {
@@ -174,10 +197,18 @@ bool TLabDriver::SetAdapterMode(const TAdapterMode& mode) {
 bool TLabDriver::ReadPacket(TFrameRequest& request) {
   std::lock_guard guard(FMutex);
   TAdapter* adapter = Find(request.Adapter);
+  if (adapter && adapter->Faults.Lost)
+    throw EAdapterLost("The network adapter " + adapter->Name + " is no longer available");
   if (!adapter || adapter->Waiting.empty()) return false;
   TQueuedFrame& frame = adapter->Waiting.front();
-  const uint32_t length = static_cast<uint32_t>(std::min<size_t>(frame.Bytes.size(), kMaxFrameData));
-  std::copy_n(frame.Bytes.data(), length, request.Buffer->Data);
+  const uint32_t length = static_cast<uint32_t>(frame.Bytes.size());
+  std::copy_n(frame.Bytes.data(), std::min(length, kMaxFrameData), request.Buffer->Data);
+  // Like the real driver: a longer frame's rest waits for this thread's send.
+  if (length > kMaxFrameData) {
+    FTails[std::this_thread::get_id()].assign(frame.Bytes.begin() + kMaxFrameData, frame.Bytes.end());
+  } else {
+    FTails.erase(std::this_thread::get_id());
+  }
   request.Buffer->Length = length;
   request.Buffer->DeviceFlags = frame.DeviceFlags;
   request.Buffer->PacketFlags = 0;
@@ -189,18 +220,14 @@ bool TLabDriver::SendPacketToAdapter(const TFrameRequest& request) {
   std::lock_guard guard(FMutex);
   TAdapter* adapter = Find(request.Adapter);
   if (!adapter) return false;
-  Emit(*adapter, true, request.Buffer->Data, request.Buffer->Length, request.Buffer->DeviceFlags,
-       request.Buffer->PacketFlags);
-  return true;
+  return EmitRequest(request, true);
 }
 
 bool TLabDriver::SendPacketToMstcp(const TFrameRequest& request) {
   std::lock_guard guard(FMutex);
   TAdapter* adapter = Find(request.Adapter);
   if (!adapter) return false;
-  Emit(*adapter, false, request.Buffer->Data, request.Buffer->Length, request.Buffer->DeviceFlags,
-       request.Buffer->PacketFlags);
-  return true;
+  return EmitRequest(request, false);
 }
 
 bool TLabDriver::FlushAdapterPacketQueue(TAdapterHandle handle) {

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,8 @@ struct TLabFaults {
   bool SetPacketEvent = false;
   bool SetAdapterMode = false;
   bool HwPacketFilter = false;
+  // The adapter has gone away: reads throw EAdapterLost.
+  bool Lost = false;
 };
 
 class TLabDriver : public IPacketDriver {
@@ -95,10 +99,15 @@ class TLabDriver : public IPacketDriver {
   void Feed(TAdapterHandle adapter, const std::vector<uint8_t>& frame, uint32_t deviceFlags);
   void Emit(TAdapter& adapter, bool toWire, const uint8_t* data, uint32_t length, uint32_t deviceFlags,
             uint32_t packetFlags);  // under FMutex
+  // A re-injected frame, whole: for one longer than the buffer, the rest
+  // that the sending thread's last read kept. False when there is none.
+  bool EmitRequest(const TFrameRequest& request, bool toWire);  // under FMutex
 
   const IEngineClock& FClock;
   std::mutex FMutex;
   std::condition_variable FOutput;
   std::deque<TAdapter> FAdapters;  // handle = position + 1
   bool FCollect = true;
+  // The rest of each thread's last frame longer than the frame buffer.
+  std::map<std::thread::id, std::vector<uint8_t>> FTails;
 };

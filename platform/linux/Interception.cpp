@@ -1,5 +1,6 @@
 #include "platform/linux/Interception.h"
 
+#include <net/if.h>
 #include <unistd.h>
 
 #include <stdexcept>
@@ -43,7 +44,13 @@ TInterception::TInterception(uint32_t adapterIndex, uint32_t queueFlags, TAttach
   // Another instance may have attached between the first look and ours;
   // then both see each other and neither keeps the adapter.
   RefuseIfInterceptedElsewhere(adapterIndex, tag.Programs);
-  FPoller = std::make_unique<TFramePoller>(std::vector<int>{FIn.Fd(), FOut.Fd()}, std::move(onFrames));
+  char name[IF_NAMESIZE] = {};
+  FAdapterName = ::if_indextoname(adapterIndex, name) ? name : std::to_string(adapterIndex);
+  // Woken by a removal as by a frame, the reader finds out at once.
+  FLinkWatch = std::make_unique<TLinkWatch>(std::vector<TLinkWatch::TDevice>{
+      {adapterIndex, FAdapterName}, {FIn.Index(), FIn.Name()}, {FOut.Index(), FOut.Name()}});
+  FPoller = std::make_unique<TFramePoller>(std::vector<int>{FIn.Fd(), FOut.Fd(), FLinkWatch->Fd()},
+                                           std::move(onFrames));
 }
 
 size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag) {
@@ -52,13 +59,25 @@ size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag)
   TTapDevice* order[2] = {&FIn, &FOut};
   if (!inFirst) std::swap(order[0], order[1]);
   for (TTapDevice* tap : order) {
-    size_t length = tap->Read(pieces, count);
+    size_t length = 0;
+    try {
+      length = tap->Read(pieces, count);
+    } catch (const std::exception& error) {
+      throw EAdapterLost(LostText(error.what()));
+    }
     if (length > 0) {
       deviceFlag = tap == &FIn ? kPacketFlagIncoming : kPacketFlagOutgoing;
       return length;
     }
   }
+  // Asked only when nothing waits: once per wake-up, not once per frame.
+  const std::string vanished = FLinkWatch->Vanished();
+  if (!vanished.empty()) throw EAdapterLost(LostText(vanished + " was removed"));
   return 0;
+}
+
+std::string TInterception::LostText(const std::string& why) const {
+  return "The network adapter " + FAdapterName + " is no longer available (" + why + ")";
 }
 
 void TInterception::Flush() {

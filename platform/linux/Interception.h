@@ -17,9 +17,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/linux/BpfProgram.h"
 #include "platform/linux/FramePoller.h"
+#include "platform/linux/LinkWatch.h"
 #include "platform/linux/TapDevice.h"
 #include "platform/linux/TcAttachment.h"
 
@@ -31,7 +33,8 @@ class TInterception {
   uint32_t QueueFlags() const { return FQueueFlags; }
   // Reads one waiting frame from either TAP, taking turns so that neither
   // direction starves the other. Returns its length (0 when none waits) and
-  // which TAP it came from as a device flag (1 out, 2 in).
+  // which TAP it came from as a device flag (1 out, 2 in). Throws
+  // EAdapterLost once the adapter or one of the TAPs has gone away.
   size_t Read(const iovec* pieces, int count, uint32_t& deviceFlag);
   // Hands a frame to the local stack as if it had arrived on the adapter.
   bool DeliverToStack(const iovec* pieces, int count) { return FIn.Write(pieces, count); }
@@ -39,6 +42,8 @@ class TInterception {
   bool OwnsDevice(uint32_t index) const { return index == FIn.Index() || index == FOut.Index(); }
 
  private:
+  std::string LostText(const std::string& why) const;
+
   uint32_t FQueueFlags;
   TTapDevice FIn;
   TTapDevice FOut;
@@ -46,5 +51,7 @@ class TInterception {
   std::optional<TTcAttachment> FIngressHook;
   std::optional<TTcAttachment> FEgressHook;
   std::atomic<bool> FReadInFirst{true};
+  std::string FAdapterName;
+  std::unique_ptr<TLinkWatch> FLinkWatch;
   std::unique_ptr<TFramePoller> FPoller;  // last: stops first
 };

@@ -4,6 +4,7 @@
 #include <net/if.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -37,8 +38,16 @@ bool InterfaceExists(TAdapterHandle adapter) {
   return adapter != 0 && ::if_indextoname(adapter, name) != nullptr;
 }
 
-bool ValidFrame(const TFrameRequest& request) {
-  return request.Buffer && request.Buffer->Length >= kMinFrameLength && request.Buffer->Length <= kMaxFrameData;
+// The part of a frame beyond the frame buffer, kept for the thread that
+// read it until its next read.
+struct TOversizedTail {
+  std::vector<uint8_t> Bytes = std::vector<uint8_t>(kOverflowBytes);
+  size_t Length = 0;  // 0: the thread holds no such frame
+};
+
+TOversizedTail& ThreadTail() {
+  thread_local TOversizedTail tail;
+  return tail;
 }
 
 }  // namespace
@@ -65,6 +74,11 @@ bool TLinuxDriver::Fail(const std::string& why) {
   std::lock_guard guard(FMutex);
   FLastError = why;
   return false;
+}
+
+bool TLinuxDriver::Refused(const std::string& why) {
+  FRefusedFrames.fetch_add(1, std::memory_order_relaxed);
+  return Fail(why);
 }
 
 std::string TLinuxDriver::LastError() const {
@@ -121,7 +135,9 @@ std::string TLinuxDriver::ConvertWindows2000AdapterName(const TAdapterName& name
 }
 
 bool TLinuxDriver::SetPacketEvent(TAdapterHandle adapter, TAutoResetEvent* event) {
-  if (!InterfaceExists(adapter)) return Fail("no interface has index " + std::to_string(adapter));
+  // Clearing must work also for an adapter that has gone away meanwhile:
+  // the event it names is about to be freed.
+  if (event && !InterfaceExists(adapter)) return Fail("no interface has index " + std::to_string(adapter));
   std::lock_guard guard(FMutex);
   auto state = StateFor(adapter);
   state->Event->Assign(event);
@@ -165,20 +181,6 @@ bool TLinuxDriver::SetAdapterMode(const TAdapterMode& mode) {
   }
 }
 
-void TLinuxDriver::PassOversized(TInterception& interception, TAdapterHandle adapter, uint32_t deviceFlag,
-                                 const iovec* pieces) {
-  FOversizedFrames.fetch_add(1, std::memory_order_relaxed);
-  if (deviceFlag == kPacketFlagIncoming) {
-    interception.DeliverToStack(pieces, 2);
-    return;
-  }
-  try {
-    PortFor(adapter)->Send(pieces, 2);
-  } catch (const std::exception& error) {
-    Fail(error.what());
-  }
-}
-
 bool TLinuxDriver::ReadPacket(TFrameRequest& request) {
   if (!request.Buffer) return false;
   auto state = FindState(request.Adapter);
@@ -188,40 +190,53 @@ bool TLinuxDriver::ReadPacket(TFrameRequest& request) {
     interception = state->Interception;
   }
   if (!interception) return false;
-  thread_local std::vector<uint8_t> overflow(kOverflowBytes);
+  TOversizedTail& tail = ThreadTail();
+  tail.Length = 0;
   TFrameBuffer& buffer = *request.Buffer;
-  for (;;) {
-    iovec pieces[2] = {{buffer.Data, kMaxFrameData}, {overflow.data(), overflow.size()}};
-    uint32_t deviceFlag = 0;
-    size_t length = interception->Read(pieces, 2, deviceFlag);
-    if (length == 0) return false;
-    if (length > kMaxFrameData) {
-      // Cutting the frame to fit would corrupt it; it goes on as it came.
-      pieces[1].iov_len = length - kMaxFrameData;
-      PassOversized(*interception, request.Adapter, deviceFlag, pieces);
-      continue;
-    }
-    buffer.DeviceFlags = deviceFlag;
-    buffer.Length = static_cast<uint32_t>(length);
-    buffer.PacketFlags = 0;
-    buffer.VlanTag = 0;
-    buffer.FilterId = 0;
-    return true;
-  }
+  iovec pieces[2] = {{buffer.Data, kMaxFrameData}, {tail.Bytes.data(), tail.Bytes.size()}};
+  uint32_t deviceFlag = 0;
+  const size_t length = interception->Read(pieces, 2, deviceFlag);
+  if (length == 0) return false;
+  // A longer frame is never cut: its rest waits here for the send that
+  // passes it on.
+  if (length > kMaxFrameData) tail.Length = length - kMaxFrameData;
+  buffer.DeviceFlags = deviceFlag;
+  buffer.Length = static_cast<uint32_t>(length);
+  buffer.PacketFlags = 0;
+  buffer.VlanTag = 0;
+  buffer.FilterId = 0;
+  return true;
+}
+
+bool TLinuxDriver::FramePieces(const TFrameRequest& request, iovec (&pieces)[2], int& count) {
+  if (!request.Buffer || request.Buffer->Length < kMinFrameLength) return Fail("frame length out of range");
+  const uint32_t length = request.Buffer->Length;
+  pieces[0] = {request.Buffer->Data, std::min(length, kMaxFrameData)};
+  count = 1;
+  if (length <= kMaxFrameData) return true;
+  const TOversizedTail& tail = ThreadTail();
+  if (tail.Length != length - kMaxFrameData)
+    return Fail("a frame longer than the buffer is sent only by the thread that read it, before it reads again");
+  pieces[1] = {const_cast<uint8_t*>(tail.Bytes.data()), tail.Length};
+  count = 2;
+  return true;
 }
 
 bool TLinuxDriver::SendPacketToAdapter(const TFrameRequest& request) {
-  if (!ValidFrame(request)) return Fail("frame length out of range");
+  iovec pieces[2];
+  int count = 0;
+  if (!FramePieces(request, pieces, count)) return false;
   try {
-    iovec piece{request.Buffer->Data, request.Buffer->Length};
-    return PortFor(request.Adapter)->Send(&piece, 1) || Fail("the adapter refused a frame");
+    return PortFor(request.Adapter)->Send(pieces, count) || Refused(SystemErrorText("the adapter refused a frame"));
   } catch (const std::exception& error) {
     return Fail(error.what());
   }
 }
 
 bool TLinuxDriver::SendPacketToMstcp(const TFrameRequest& request) {
-  if (!ValidFrame(request)) return Fail("frame length out of range");
+  iovec pieces[2];
+  int count = 0;
+  if (!FramePieces(request, pieces, count)) return false;
   auto state = FindState(request.Adapter);
   std::shared_ptr<TInterception> interception;
   if (state) {
@@ -229,8 +244,7 @@ bool TLinuxDriver::SendPacketToMstcp(const TFrameRequest& request) {
     interception = state->Interception;
   }
   if (!interception) return Fail("frames reach the local stack only while the adapter is intercepted");
-  iovec piece{request.Buffer->Data, request.Buffer->Length};
-  return interception->DeliverToStack(&piece, 1) || Fail("the local stack refused a frame");
+  return interception->DeliverToStack(pieces, count) || Refused(SystemErrorText("the local stack refused a frame"));
 }
 
 bool TLinuxDriver::FlushAdapterPacketQueue(TAdapterHandle adapter) {

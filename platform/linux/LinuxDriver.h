@@ -38,9 +38,9 @@ class TLinuxDriver final : public IPacketDriver {
   bool SetHwPacketFilter(TAdapterHandle adapter, uint32_t filter) override;
 
   TAttachKind AttachKind() const { return FAttachKind; }
-  // Frames longer than the frame buffer, passed on untouched instead of being
-  // handed to the engine.
-  uint64_t OversizedFramesPassed() const { return FOversizedFrames.load(); }
+  // Frames the kernel would not take at once (a full send buffer, a queue
+  // that drops, a device that is down): sends never wait, so these are lost.
+  uint64_t RefusedFrames() const { return FRefusedFrames.load(); }
   std::string LastError() const override;
 
  private:
@@ -50,14 +50,16 @@ class TLinuxDriver final : public IPacketDriver {
   std::shared_ptr<TPacketSocket> PortFor(TAdapterHandle adapter);
   void ForgetIfIdle(TAdapterHandle adapter);  // with FMutex held
   bool Fail(const std::string& why);
-  void PassOversized(TInterception& interception, TAdapterHandle adapter, uint32_t deviceFlag,
-                     const iovec* pieces);
+  bool Refused(const std::string& why);
+  // The frame to send as pieces: the buffer, and for a frame longer than the
+  // buffer the rest that this thread's last read kept.
+  bool FramePieces(const TFrameRequest& request, iovec (&pieces)[2], int& count);
 
   const TAttachKind FAttachKind;
   mutable std::mutex FMutex;  // guards FAdapters and FLastError
   std::map<TAdapterHandle, std::shared_ptr<TAdapterState>> FAdapters;
   std::string FLastError;
-  std::atomic<uint64_t> FOversizedFrames{0};
+  std::atomic<uint64_t> FRefusedFrames{0};
 };
 
 // Opens the driver when the process may intercept frames; otherwise returns

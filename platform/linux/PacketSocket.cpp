@@ -34,7 +34,9 @@ bool TPacketSocket::Send(const iovec* pieces, int count) {
   message.msg_iov = const_cast<iovec*>(pieces);
   message.msg_iovlen = static_cast<size_t>(count);
   for (;;) {
-    if (::sendmsg(FSocket.Get(), &message, 0) >= 0) return true;
+    // Never waits: the caller may hold the engine's locks, and a transmit
+    // queue that does not drain would freeze every thread behind them.
+    if (::sendmsg(FSocket.Get(), &message, MSG_DONTWAIT) >= 0) return true;
     if (errno != EINTR) return false;
   }
 }

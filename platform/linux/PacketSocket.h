@@ -13,6 +13,8 @@ class TPacketSocket {
  public:
   TPacketSocket(uint32_t adapterIndex, uint32_t mark);
 
+  // Sends one frame without waiting; false when the kernel refuses it (a
+  // full send buffer, a dropping queue, an adapter that is down or gone).
   bool Send(const iovec* pieces, int count);
   void SetPromiscuous(bool on);
   bool Promiscuous() const { return FPromiscuous; }

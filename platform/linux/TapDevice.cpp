@@ -59,7 +59,9 @@ size_t TTapDevice::Read(const iovec* pieces, int count) {
     ssize_t length = ::readv(FFd.Get(), pieces, count);
     if (length >= 0) return static_cast<size_t>(length);
     if (errno == EINTR) continue;
-    return 0;  // EAGAIN: nothing waits
+    if (errno == EAGAIN) return 0;
+    // EBADFD once the device has been removed: nothing will ever come again.
+    ThrowSystemError("reading from " + FName);
   }
 }
 
@@ -73,6 +75,10 @@ bool TTapDevice::Write(const iovec* pieces, int count) {
 void TTapDevice::Drain() {
   char scratch[2048];
   iovec piece{scratch, sizeof scratch};
-  while (Read(&piece, 1) > 0) {
+  try {
+    while (Read(&piece, 1) > 0) {
+    }
+  } catch (const std::exception&) {
+    // A device that is gone holds nothing more.
   }
 }

@@ -23,7 +23,8 @@ class TTapDevice {
   int Fd() const { return FFd.Get(); }
 
   // Non-blocking read of one frame into the given pieces; returns the frame's
-  // length, 0 when none waits. A frame longer than the pieces is cut.
+  // length, 0 when none waits. A frame longer than the pieces is cut. Throws
+  // when the device can no longer be read (it was removed).
   size_t Read(const iovec* pieces, int count);
   // Hands one frame to the device's receive path. False when the kernel refused it.
   bool Write(const iovec* pieces, int count);

@@ -39,7 +39,7 @@ TEST_F(HeadlessRun, ContractOfTheJsonLines) {
   const QSet<QString> expected{"FramesIn",     "FramesOut",     "SentIn",      "SentOut",      "BytesIn",
                                "BytesOut",     "DroppedIn",     "DroppedOut",  "DelayedIn",    "DelayedOut",
                                "DuplicatedIn", "DuplicatedOut", "ReorderedIn", "ReorderedOut", "CorruptedIn",
-                               "CorruptedOut", "TickBytesIn",   "TickBytesOut"};
+                               "CorruptedOut", "OversizedIn",   "OversizedOut", "TickBytesIn",  "TickBytesOut"};
   for (const QJsonObject& line : lines) {
     const QStringList keys = line.keys();
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()), expected);

@@ -24,11 +24,14 @@ TEST(Statistics, RowsSumBothDirections) {
   c.DroppedIn = 2;
   c.DroppedOut = 3;
   c.CorruptedOut = 1;
+  c.OversizedIn = 4;
+  c.OversizedOut = 2;
   const auto rows = StatisticsRows(c);
-  ASSERT_EQ(rows.size(), 6u);
+  ASSERT_EQ(rows.size(), 7u);
   EXPECT_EQ(rows[0], std::make_pair(std::string("Bytes Received / Sent"), std::string("0.98 KB / 5")));
   EXPECT_EQ(rows[1].second, "5");
   EXPECT_EQ(rows[5], std::make_pair(std::string("Packets Corrupted"), std::string("1")));
+  EXPECT_EQ(rows[6], std::make_pair(std::string("Jumbo Frames Passed"), std::string("6")));
 }
 
 TEST(Statistics, JsonCarriesEveryCounterByName) {
@@ -37,7 +40,8 @@ TEST(Statistics, JsonCarriesEveryCounterByName) {
   c.CorruptedOut = 18446744073709551615ull;
   const std::string json = CountersJson(c, 7, 8);
   EXPECT_EQ(json.rfind("{\"FramesIn\":1,\"FramesOut\":0,", 0), 0u) << json;
-  EXPECT_NE(json.find("\"CorruptedOut\":18446744073709551615,\"TickBytesIn\":7,\"TickBytesOut\":8}"),
+  EXPECT_NE(json.find("\"CorruptedOut\":18446744073709551615,\"OversizedIn\":0,\"OversizedOut\":0,"
+                      "\"TickBytesIn\":7,\"TickBytesOut\":8}"),
             std::string::npos)
       << json;
 }

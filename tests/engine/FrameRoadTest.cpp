@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include "config/LibpcapWriter.h"
 #include "tests/engine/EngineFixture.h"
@@ -186,6 +187,53 @@ TEST_F(FrameRoad, UnknownDeviceFlagIsReportedAndTheFrameDropped) {
   // The locks are free again: the next frame goes through.
   Dispatch(UdpFrame(100), false);
   EXPECT_EQ(Sent().size(), 1u);
+}
+
+// Frames read from the driver as the interception thread reads them: a
+// tagged full-size frame fits the buffer and meets the impairments; a jumbo
+// frame does not fit, and goes on whole and untouched.
+TEST_F(FrameRoad, TaggedFullSizeFramesAreEmulatedAndJumboFramesPassWhole) {
+  Controls.LossEnabled = true;
+  Controls.LossValue = 1000;
+  Apply(TSettingsPart::spAll);
+  ASSERT_TRUE(Driver.SetAdapterMode({Adapter, kModeIntercept}));
+  const auto tagged = frame_builder::TFrameBuilder()
+                          .Ethernet(kPeerMac, kLocalMac)
+                          .Vlan(100)
+                          .IPv4("10.0.0.1", "10.0.0.2", frame_builder::kProtoUdp)
+                          .Udp(4000, 9)
+                          .Payload(1518 - 46, 0)
+                          .Build();
+  ASSERT_EQ(tagged.size(), 1518u);
+  const std::vector<uint8_t> jumboIn = UdpFrame(9014, 1);
+  const std::vector<uint8_t> jumboOut = UdpFrame(4000, 2);
+  Driver.ReceiveFromWire(Adapter, tagged);
+  Driver.ReceiveFromWire(Adapter, jumboIn);
+  Driver.SendFromStack(Adapter, jumboOut);
+  TFrameBuffer buffer{};
+  TFrameRequest request{Adapter, &buffer};
+  while (Driver.ReadPacket(request)) Engine.DispatchFrame(Thread, request, TReinjectMode::rmNatural);
+  const TEngineCounters c = Engine.Counters();
+  EXPECT_EQ(c.FramesIn, 1u) << "the tagged frame met the impairments";
+  EXPECT_EQ(c.DroppedIn, 1u);
+  EXPECT_EQ(c.FramesOut + c.DroppedOut, 0u);
+  EXPECT_EQ(c.OversizedIn, 1u);
+  EXPECT_EQ(c.OversizedOut, 1u);
+  const auto delivered = Delivered();
+  ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_EQ(delivered[0].Bytes, jumboIn);
+  const auto sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].Bytes, jumboOut);
+  // The rest of a jumbo frame is the reading thread's until it reads again;
+  // nobody else can send it.
+  Driver.ReceiveFromWire(Adapter, jumboIn);
+  ASSERT_TRUE(Driver.ReadPacket(request));
+  TFrameBuffer copy = buffer;
+  TFrameRequest other{Adapter, &copy};
+  bool sentElsewhere = true;
+  std::thread([&] { sentElsewhere = Driver.SendPacketToMstcp(other); }).join();
+  EXPECT_FALSE(sentElsewhere);
 }
 
 TEST_F(FrameRoad, BridgeModeSendsToTheAdapterAndKeepsTheDirectionForDuplicates) {

@@ -54,14 +54,14 @@ TEST_F(RateLimiter, AFramePassesAtOnceOnlyWhenTheBudgetCoversIt) {
 TEST_F(RateLimiter, RefillAddsPerTickUpToTheBucketDepth) {
   SetRate(1500, 8000000);  // 187 B/s in, 1,000,000 B/s out
   for (int i = 0; i < 20000; ++i) Engine.RefillTokens(1);
-  EXPECT_DOUBLE_EQ(Engine.State.BudgetIn, 1514) << "slow rates still hold one full-size frame";
+  EXPECT_DOUBLE_EQ(Engine.State.BudgetIn, 1518) << "slow rates still hold one full-size tagged frame";
   EXPECT_DOUBLE_EQ(Engine.State.BudgetOut, 1000000);
   SetRate(0, 0);
   Engine.RefillTokens(1);
-  EXPECT_DOUBLE_EQ(Engine.State.BudgetIn, 1514) << "an unlimited direction is not refilled";
+  EXPECT_DOUBLE_EQ(Engine.State.BudgetIn, 1518) << "an unlimited direction is not refilled";
   SetRate(8000, 8000);  // 1000 B/s: one byte per 1 ms tick
   Engine.RefillTokens(1);
-  EXPECT_DOUBLE_EQ(Engine.State.BudgetIn, 1514) << "a lowered rate caps at the next tick";
+  EXPECT_DOUBLE_EQ(Engine.State.BudgetIn, 1518) << "a lowered rate caps at the next tick";
 }
 
 TEST_F(RateLimiter, SlowRateReleasesAFullFrameAboutEveryEightSeconds) {

@@ -226,6 +226,30 @@ TEST_F(Simulation, StopEndsWhenTheLastCaptureWriteFailsAndReportsDroppedFrames) 
   std::remove(capture.c_str());
 }
 
+// Unlike other thread errors, a lost adapter ends the simulation: the
+// thread releases the adapter before its report is shown, and the owner
+// learns from the simulation that it must stop.
+TEST_F(Simulation, ALostAdapterIsReportedWithItsHooksReleasedAndEndsTheSimulation) {
+  Start(0);
+  ASSERT_TRUE(WaitUntil([&] { return Driver.Intercepting(A); }));
+  EXPECT_FALSE(Run.AdapterLost());
+  Driver.SetFaults(A, TLabFaults{.Lost = true});
+  bool releasedBeforeShown = false;
+  ASSERT_TRUE(WaitUntil([&] {
+    if (!Sink.Messages.empty()) return true;
+    releasedBeforeShown = !Driver.Intercepting(A);
+    Errors.ServePending();
+    return false;
+  }));
+  EXPECT_EQ(Sink.Messages[0],
+            "Error occured in TNormalProcess.TNormalThread: The network adapter labA is no longer available");
+  EXPECT_TRUE(releasedBeforeShown);
+  EXPECT_TRUE(Run.AdapterLost());
+  Run.Stop();
+  EXPECT_FALSE(Run.AdapterLost());
+  EXPECT_FALSE(Driver.HasPacketEvent(A));
+}
+
 TEST_F(Simulation, RefusedStartsLeaveNothingRunning) {
   const std::string capture = testing::TempDir() + "/refused-" + std::to_string(getpid()) + ".pcap";
   TSimulationRequest request;
@@ -321,6 +345,39 @@ TEST_F(Bridge, HostTrafficIsEmulatedAsOnANormalAdapterAndDroppedFramesNeverCross
   Driver.SendFromStack(A, FrameBetween(kHostBehindA, kMacA, 5));
   ASSERT_TRUE(WaitUntil([&] { return Driver.DeliveredToStackCount(A) == 1 && Driver.SentToWireCount(A) == 1; }));
   EXPECT_EQ(Driver.SentToWireCount(B), 0u);
+}
+
+TEST_F(Bridge, EitherLostAdapterEndsTheBridge) {
+  for (bool loseA : {true, false}) {
+    SCOPED_TRACE(loseA ? "A lost" : "B lost");
+    Sink.Messages.clear();
+    StartBridge(0);
+    Driver.SetFaults(loseA ? A : B, TLabFaults{.Lost = true});
+    ASSERT_TRUE(WaitUntil([&] {
+      Errors.ServePending();
+      return Run.AdapterLost() && !Sink.Messages.empty();
+    }));
+    EXPECT_EQ(Sink.Messages[0].rfind("Error occured in TBridgeProcess.TBridgeThread: The network adapter lab", 0), 0u);
+    Run.Stop();
+    Driver.SetFaults(loseA ? A : B, TLabFaults{});
+  }
+}
+
+TEST_F(Bridge, JumboFramesCrossTheBridgeWholeAndAreCounted) {
+  Controls.LossEnabled = true;
+  Controls.LossValue = 1000;  // nothing that the engine emulates crosses
+  StartBridge(0);
+  auto jumbo = UdpFrame(9014, 7);
+  std::copy(kHostBehindB.begin(), kHostBehindB.end(), jumbo.begin());
+  std::copy(kHostBehindA.begin(), kHostBehindA.end(), jumbo.begin() + 6);
+  Driver.ReceiveFromWire(A, jumbo);
+  Driver.ReceiveFromWire(A, FrameBetween(kHostBehindB, kHostBehindA, 8));
+  ASSERT_TRUE(WaitUntil([&] { return Engine.Counters().DroppedIn == 1 && Driver.SentToWireCount(B) == 1; }));
+  const auto sent = Driver.TakeSentToWire(B);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].Bytes, jumbo);
+  EXPECT_EQ(Engine.Counters().OversizedIn, 1u);
+  EXPECT_EQ(Driver.DeliveredToStackCount(A), 0u);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ TSimulatorForm::TSimulatorForm(TSimulatorContext& context)
   setMinimumSize(Design120(kMinimumWidth120), Design120(kMinimumHeight120));
   // Engine threads wait for their error box; it is shown on this thread.
   FErrors.SetWakeOwner([this] {
-    QMetaObject::invokeMethod(this, [this] { FErrors.ServePending(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { ServeErrorReports(); }, Qt::QueuedConnection);
   });
 
   Actions = CreateSimulatorActions(this);
@@ -498,7 +498,18 @@ void TSimulatorForm::StopSimulation() {
   ShowRunningState();
 }
 
+void TSimulatorForm::ServeErrorReports() {
+  FErrors.ServePending();
+  // A lost adapter has been reported and its hooks are off; nothing more
+  // can be emulated on it.
+  if (FSimulation.AdapterLost()) StopSimulation();
+}
+
 void TSimulatorForm::TimerTick() {
+  if (FSimulation.AdapterLost()) {
+    StopSimulation();
+    return;
+  }
   const uint32_t in = FEngine.TickBytes.In.exchange(0);
   const uint32_t out = FEngine.TickBytes.Out.exchange(0);
   Graph->AddSample(in, out);

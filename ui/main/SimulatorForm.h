@@ -70,6 +70,9 @@ class TSimulatorForm : public QMainWindow {
 
   void StartSimulation();
   void StopSimulation();
+  // Shows the engine threads' waiting reports; stops a simulation that has
+  // lost its adapter.
+  void ServeErrorReports();
   bool Running() const { return FSimulation.Running(); }
 
   // Applies one part of the settings, or all; nothing while the window is

@@ -8,7 +8,7 @@ namespace {
 
 const std::array<const char*, kStatisticsRows> kRowCaptions{
     "Bytes Received / Sent", "Packets Dropped",   "Packets Delayed",
-    "Packets Duplicated",    "Packets Reordered", "Packets Corrupted",
+    "Packets Duplicated",    "Packets Reordered", "Packets Corrupted", "Jumbo Frames Passed",
 };
 
 }  // namespace
@@ -40,6 +40,7 @@ std::array<std::string, kStatisticsRows> StatisticsValues(const TEngineCounters&
       std::to_string(c.DuplicatedIn + c.DuplicatedOut),
       std::to_string(c.ReorderedIn + c.ReorderedOut),
       std::to_string(c.CorruptedIn + c.CorruptedOut),
+      std::to_string(c.OversizedIn + c.OversizedOut),
   };
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The statistics rows of the "Transfer Rate" tab: six read-only rows whose
-// values the window refreshes from the engine's counters.
+// The statistics rows of the "Transfer Rate" tab: seven read-only rows whose
+// values the window refreshes from the engine's counters. The last counts
+// the frames too long for the engine (jumbo frames), which pass untouched.
 
 #include <QTreeWidget>
 #include <array>
@@ -8,7 +9,7 @@
 
 #include "engine/EngineState.h"
 
-constexpr int kStatisticsRows = 6;
+constexpr int kStatisticsRows = 7;
 
 // "Bytes Received / Sent", "Packets Dropped", ... each with the value "0".
 QTreeWidget* CreateStatisticsList(QWidget* parent);

@@ -47,10 +47,19 @@ void TFrameRelay::Run() {
     FEvent.Wait(held.empty() ? 50 : 1);
     THeldFrame frame{};
     TFrameRequest request{FAdapter, &frame.Buffer};
-    while (FDriver.ReadPacket(request)) {
+    bool read = false;
+    try {
+      read = FDriver.ReadPacket(request);
+    } catch (const EAdapterLost&) {
+      FLost = true;
+      return;
+    }
+    for (; read; read = FDriver.ReadPacket(request)) {
       (frame.Buffer.DeviceFlags == kPacketFlagIncoming ? FIncoming : FOutgoing)++;
       frame.Due = TClock::now() + std::chrono::milliseconds(FHoldMs);
-      if (FHoldMs == 0) deliver(frame.Buffer);
+      // A frame longer than the buffer can only go on before the next read.
+      if (IsOversizedFrame(frame.Buffer)) ++FOversized;
+      if (FHoldMs == 0 || IsOversizedFrame(frame.Buffer)) deliver(frame.Buffer);
       else held.push_back(frame);
     }
     while (!held.empty() && held.front().Due <= TClock::now()) {

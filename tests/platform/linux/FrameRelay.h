@@ -19,6 +19,10 @@ class TFrameRelay {
 
   uint64_t Incoming() const { return FIncoming.load(); }
   uint64_t Outgoing() const { return FOutgoing.load(); }
+  // Frames longer than the frame buffer, passed on at once.
+  uint64_t Oversized() const { return FOversized.load(); }
+  // The adapter went away; the relay has stopped.
+  bool Lost() const { return FLost.load(); }
 
  private:
   void Run();
@@ -30,6 +34,8 @@ class TFrameRelay {
   std::atomic<bool> FStop{false};
   std::atomic<uint64_t> FIncoming{0};
   std::atomic<uint64_t> FOutgoing{0};
+  std::atomic<uint64_t> FOversized{0};
+  std::atomic<bool> FLost{false};
   std::thread FThread;
 };
 

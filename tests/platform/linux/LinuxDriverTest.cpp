@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <future>
 #include <linux/capability.h>
 #include <functional>
 #include <memory>
@@ -94,7 +95,7 @@ TEST_F(LinuxDriverTest, PingAndTcpCrossTheStolenPath) {
             0);
   EXPECT_GT(relay.Incoming(), 1000u);
   EXPECT_GT(relay.Outgoing(), 100u);
-  EXPECT_EQ(Linux().OversizedFramesPassed(), 0u);
+  EXPECT_EQ(relay.Oversized(), 0u);
 }
 
 TEST_F(LinuxDriverTest, HeldFramesShowInTheRoundTripTime) {
@@ -143,10 +144,39 @@ TEST_F(LinuxDriverTest, JumboFramesPassUntouchedAndCounted) {
   std::string ping = PingFromPeer(3, "-s 8000 -M do");
   EXPECT_EQ(PingReceived(ping), 3) << ping;
   // Each echo request arrives and each reply leaves as one 8042-byte frame.
-  EXPECT_GE(Linux().OversizedFramesPassed(), 6u);
+  EXPECT_GE(relay.Oversized(), 6u);
   std::string small = PingFromPeer(2);
   EXPECT_EQ(PingReceived(small), 2) << small;
   EXPECT_GT(relay.Incoming(), 0u);
+}
+
+TEST_F(LinuxDriverTest, AStalledTransmitQueueRefusesFramesInsteadOfBlocking) {
+  // A queue that sends 1 kB/s and holds 100 MB: the packet socket's send
+  // buffer fills long before the queue does, and a waiting send would never
+  // return.
+  FLab->Run(FHost, "tc qdisc replace dev h0 root tbf rate 8kbit burst 1600 limit 100000000");
+  TFrameBuffer buffer{};
+  std::memset(buffer.Data, 0xFF, 6);  // broadcast, to nobody in particular
+  buffer.Data[12] = 0x88;             // a local experimental EtherType
+  buffer.Data[13] = 0xB5;
+  buffer.Length = 1514;
+  buffer.DeviceFlags = kPacketFlagOutgoing;
+  constexpr int kFrames = 20000;
+  auto sending = std::async(std::launch::async, [&] {
+    TFrameRequest request{FAdapter, &buffer};
+    int refused = 0;
+    for (int i = 0; i < kFrames; ++i)
+      if (!FDriver->SendPacketToAdapter(request)) ++refused;
+    return refused;
+  });
+  const bool finished = sending.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+  // Removing the queue frees what it holds, and with it a blocked sender.
+  FLab->Run(FHost, "tc qdisc del dev h0 root");
+  ASSERT_TRUE(finished) << "a send waited for the stalled queue";
+  const int refused = sending.get();
+  EXPECT_GT(refused, 0);
+  EXPECT_LT(refused, kFrames) << "the queue took frames until the buffer was full";
+  EXPECT_EQ(Linux().RefusedFrames(), static_cast<uint64_t>(refused));
 }
 
 TEST_F(LinuxDriverTest, OperationsRefuseWhatCannotWork) {

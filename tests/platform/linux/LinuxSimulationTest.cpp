@@ -8,8 +8,12 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <linux/if_packet.h>
+#include <sys/socket.h>
+
 #include <memory>
 #include <regex>
+#include <thread>
 
 #include "engine/Simulation.h"
 #include "engine/SettingsApply.h"
@@ -18,6 +22,7 @@
 #include "platform/linux/LinkTable.h"
 #include "platform/linux/LinuxDriver.h"
 #include "platform/linux/TcxAttachTypes.h"
+#include "tests/filter/FrameBuilder.h"
 #include "tests/platform/linux/NetnsLab.h"
 
 namespace {
@@ -109,6 +114,28 @@ uint32_t Promiscuity(const std::string& name) {
   for (const auto& link : ReadLinkTable())
     if (link.Name == name) return link.Promiscuity;
   return ~0U;
+}
+
+frame_builder::TMac MacOf(const std::string& ns, const std::string& device) {
+  std::string text = ShellOutput(TNetnsLab::In(ns) + "cat /sys/class/net/" + device + "/address");
+  frame_builder::TMac mac{};
+  for (size_t i = 0; i < mac.size(); ++i) mac[i] = static_cast<uint8_t>(std::stoul(text.substr(3 * i, 2), nullptr, 16));
+  return mac;
+}
+
+// Sends each frame as it stands from a packet socket on the device, from a
+// thread inside the namespace: no VLAN device is needed to send tagged frames.
+void SendRawFrames(const std::string& ns, const std::string& device, const std::vector<std::vector<uint8_t>>& frames) {
+  std::thread([&] {
+    TNetnsEnter inside(ns);
+    TFileDescriptor socket(::socket(AF_PACKET, SOCK_RAW | SOCK_CLOEXEC, 0), "packet socket");
+    sockaddr_ll address{};
+    address.sll_family = AF_PACKET;
+    address.sll_ifindex = static_cast<int>(::if_nametoindex(device.c_str()));
+    ASSERT_EQ(::bind(socket.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    for (const auto& frame : frames)
+      ASSERT_EQ(::send(socket.Get(), frame.data(), frame.size(), 0), static_cast<ssize_t>(frame.size()));
+  }).join();
 }
 
 uint64_t RxPackets(const std::string& ns, const std::string& device) {
@@ -203,6 +230,90 @@ TEST_F(LinuxNormalSimulation, AfterAStopTheAdapterIsAsItWas) {
   EXPECT_EQ(PingReceived(ping), 3) << ping;
   EXPECT_LT(PingAverageMs(ping), 20.0) << "no delay after the stop";
   EXPECT_TRUE(FSim->Sink.Messages.empty()) << FSim->Sink.Messages.front();
+}
+
+// The kernel puts the tag back into a frame on its way into the TAP, so a
+// full-size tagged frame is 1518 bytes long there.
+TEST_F(LinuxNormalSimulation, TaggedFramesOfEverySizeGoThroughTheEngineAndItsFilter) {
+  {
+    TLockGuard lock(FSim->Engine->Locks.SettingsLock);
+    FSim->Engine->Settings.Filter.Enabled = true;
+    FSim->Engine->Settings.Filter.VlanId = 100;
+  }
+  FSim->Start("h0");
+  const frame_builder::TMac host = MacOf(FHost, "h0");
+  const frame_builder::TMac peer = MacOf(FPeer, "p0");
+  auto tagged = [&](uint16_t vlan, size_t size) {
+    return frame_builder::TFrameBuilder()
+        .Ethernet(host, peer)
+        .Vlan(vlan)
+        .IPv4("10.77.0.2", "10.77.0.1", frame_builder::kProtoUdp)
+        .Udp(4000, 9)
+        .Payload(size - 46, 0)
+        .Build();
+  };
+  const size_t sizes[] = {64, 1000, 1514, 1518};
+  std::vector<std::vector<uint8_t>> selected, other;
+  for (size_t size : sizes) {
+    for (int i = 0; i < 3; ++i) {
+      selected.push_back(tagged(100, size));
+      other.push_back(tagged(200, size));
+    }
+  }
+  ASSERT_EQ(selected.back().size(), 1518u);
+  SendRawFrames(FPeer, "p0", selected);
+  SendRawFrames(FPeer, "p0", other);
+  const uint64_t expected = selected.size();
+  for (int i = 0; i < 500 && FSim->Engine->Counters().FramesIn < expected; ++i) ::usleep(10000);
+  Shell("sleep 0.3");  // a frame too many would show by now
+  const TEngineCounters c = FSim->Engine->Counters();
+  EXPECT_EQ(c.FramesIn, expected) << "every frame of VLAN 100, of every size, and no other";
+  EXPECT_EQ(c.SentIn, expected);
+  EXPECT_EQ(c.OversizedIn, 0u);
+  uint64_t bytes = 0;
+  for (const auto& frame : selected) bytes += frame.size();
+  EXPECT_EQ(c.BytesIn, bytes) << "the frames arrive whole, with their tags";
+}
+
+std::string DeviceWithPrefix(const std::string& prefix) {
+  for (const auto& link : ReadLinkTable())
+    if (link.Name.rfind(prefix, 0) == 0) return link.Name;
+  return {};
+}
+
+// A device that disappears under a running simulation ends it: the thread
+// says which adapter is gone and has released its hooks by then, so the
+// adapter (when it is still there) works again at once.
+TEST_F(LinuxNormalSimulation, ARemovedDeviceEndsTheSimulationWithItsHooksReleased) {
+  const uint32_t h0 = ::if_nametoindex("h0");
+  // The adapter itself last: it takes the peer's end with it.
+  for (const std::string removed : {"otin", "otout", "h0"}) {
+    SCOPED_TRACE(removed);
+    FSim->Sink.Messages.clear();
+    FSim->Start("h0");
+    ASSERT_EQ(PingReceived(Ping(FPeer, "10.77.0.1", 1)), 1);
+    const std::string device = DeviceWithPrefix(removed);
+    ASSERT_FALSE(device.empty());
+    FLab->Run(FHost, "ip link del " + device);
+    for (int i = 0; i < 1000 && FSim->Sink.Messages.empty(); ++i) {
+      FSim->Errors.ServePending();
+      ::usleep(10000);
+    }
+    ASSERT_EQ(FSim->Sink.Messages.size(), 1u);
+    EXPECT_EQ(FSim->Sink.Messages[0].rfind(
+                  "Error occured in TNormalProcess.TNormalThread: The network adapter h0 is no longer available", 0),
+              0u)
+        << FSim->Sink.Messages[0];
+    EXPECT_TRUE(FSim->Run->AdapterLost());
+    // Before the owner stops anything.
+    EXPECT_TRUE(NoInterceptionLeft(h0));
+    if (removed != "h0") {
+      EXPECT_EQ(TcxProgramCount(h0, kBpfTcxIngress) + TcxProgramCount(h0, kBpfTcxEgress), 0u);
+      std::string ping = Ping(FPeer, "10.77.0.1", 2);
+      EXPECT_EQ(PingReceived(ping), 2) << "the adapter is no longer black-holed: " << ping;
+    }
+    FSim->Run->Stop();
+  }
 }
 
 // A child process runs a simulation with a long latency on h0 until killed.
@@ -301,6 +412,18 @@ TEST_F(LinuxBridgeSimulation, AFrameTheEngineDropsNeverReachesTheOtherSide) {
   // The failed resolutions would make the next pings fail at once.
   FLab->Run(FA, "ip neigh flush dev ya0");
   EXPECT_EQ(PingReceived(Ping(FA, "10.88.0.2", 3)), 3);
+}
+
+TEST_F(LinuxBridgeSimulation, JumboFramesCrossTheBridgeAndAreCounted) {
+  for (const auto& [ns, device] : {std::pair{FA, "ya0"}, {FM, "xa0"}, {FM, "xb0"}, {FB, "yb0"}})
+    FLab->Run(ns, std::string("ip link set ") + device + " mtu 9000");
+  FSim->Start("xa0", FBridge);
+  std::string ping = Ping(FA, "10.88.0.2", 3, "0.2 -s 8000 -M do");
+  EXPECT_EQ(PingReceived(ping), 3) << ping;
+  const TEngineCounters c = FSim->Engine->Counters();
+  // Each request enters at the selected xa0, each reply leaves by it.
+  EXPECT_GE(c.OversizedIn, 3u);
+  EXPECT_GE(c.OversizedOut, 3u);
 }
 
 TEST_F(LinuxBridgeSimulation, LatencyAppliesToForwardedFrames) {

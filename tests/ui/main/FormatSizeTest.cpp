@@ -37,6 +37,8 @@ TEST(StatisticsValues, BytesAsSizesAndOtherRowsAsSumsOfBothDirections) {
   counters.ReorderedOut = 1;
   counters.CorruptedIn = 1ull << 40;
   counters.CorruptedOut = 1;
+  counters.OversizedIn = 2;
+  counters.OversizedOut = 3;
   counters.FramesIn = 100;  // not shown
   const auto values = StatisticsValues(counters);
   EXPECT_EQ(values[0], "1.00 MB / 999");
@@ -45,6 +47,7 @@ TEST(StatisticsValues, BytesAsSizesAndOtherRowsAsSumsOfBothDirections) {
   EXPECT_EQ(values[3], "6");
   EXPECT_EQ(values[4], "2");
   EXPECT_EQ(values[5], "1099511627777");
+  EXPECT_EQ(values[6], "5");
 }
 
 TEST(OptionsScaleValue, DecimalNumbersThatFitElseZero) {

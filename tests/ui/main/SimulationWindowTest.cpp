@@ -179,6 +179,19 @@ TEST_F(SimulationWindowTest, BadCaptureFileKeepsTheWindowStoppedWithTheWritersMe
   EXPECT_TRUE(form.Actions.ActionStartStop->isEnabled());
 }
 
+TEST_F(SimulationWindowTest, ALostAdapterIsShownAndStopsTheSimulation) {
+  TSimulatorForm& form = *Rig.Form;
+  form.StartSimulation();
+  ASSERT_TRUE(Rig.WaitUntil([this] { return Intercepting(); }));
+  Rig.Driver.SetFaults(Rig.A, TLabFaults{.Lost = true});
+  ASSERT_TRUE(Rig.WaitUntil([&] { return !form.Running(); }));
+  ASSERT_EQ(Rig.Boxes.Errors.size(), 1u);
+  EXPECT_NE(Rig.Boxes.Errors[0].find("is no longer available"), std::string::npos) << Rig.Boxes.Errors[0];
+  EXPECT_EQ(form.Actions.ActionStartStop->text(), "&Start");
+  EXPECT_TRUE(form.InterfaceCombobox->isEnabled());
+  EXPECT_FALSE(form.Timer->isActive());
+}
+
 TEST_F(SimulationWindowTest, BridgeWithoutTheSelectedAdapterRefusesToStart) {
   TSimulatorForm& form = *Rig.Form;
   Rig.Driver.AddAdapter("lab2", {0x02, 0, 0, 0, 0, 0x03});
