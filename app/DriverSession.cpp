@@ -32,3 +32,9 @@ std::unique_ptr<TDriverSession> OpenDriverSession(const std::string& kind, const
   whyNot = "Unknown driver \"" + kind + "\" (use lab or linux)";
   return nullptr;
 }
+
+std::unique_ptr<TDriverSession> OpenLinuxAdapterListSession() {
+  auto session = std::make_unique<TDriverSession>();
+  session->Driver = OpenLinuxAdapterList();
+  return session;
+}

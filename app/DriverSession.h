@@ -24,3 +24,7 @@ constexpr uint32_t kLabFramesPerSecond = 50;
 // nullptr with the reason in whyNot when the driver cannot be opened.
 std::unique_ptr<TDriverSession> OpenDriverSession(const std::string& kind, const IEngineClock& clock,
                                                   std::string& whyNot);
+
+// The Linux driver for listing the adapters only: it needs no privileges,
+// and intercepts nothing.
+std::unique_ptr<TDriverSession> OpenLinuxAdapterListSession();

@@ -15,6 +15,7 @@
 #include "app/WindowRun.h"
 #include "config/CommandLine.h"
 #include "platform/MonotonicClock.h"
+#include "platform/linux/Privileges.h"
 
 #ifndef OT_VERSION
 #define OT_VERSION "unknown"
@@ -42,7 +43,8 @@ std::unique_ptr<TDriverSession> OpenDriver(const std::string& kind, const IEngin
 
 int ListAdapters(const std::string& kind) {
   TMonotonicClock clock;
-  auto session = OpenDriver(kind, clock);
+  // The list needs no privileges, hence no helper.
+  auto session = kind == "linux" ? OpenLinuxAdapterListSession() : OpenDriver(kind, clock);
   if (!session) return 1;
   TTcpAdapterList adapters;
   if (!session->Driver->GetTcpipBoundAdaptersInfo(adapters) || adapters.AdapterCount == 0) {
@@ -98,6 +100,12 @@ bool ForwardToFirstInstance(const std::string& program, const std::vector<std::s
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before Qt reads its plugin paths from the environment.
+  const std::string refusal = OwnCapabilitiesRefusal();
+  if (!refusal.empty()) {
+    std::fprintf(stderr, "%s\n", refusal.c_str());
+    return 1;
+  }
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
   const TProgramOptions options = ParseProgramOptions(arguments);

@@ -8,8 +8,8 @@
 //  - the programs on the adapter's hooks that steal unmarked frames into the
 //    TAPs, and the one on the "in" TAP that redirects written frames back;
 //  - the thread that signals when frames wait.
-// Built in that order and torn down in reverse: the adapter's hooks are
-// released before the TAPs they point to disappear.
+// The kernel objects come built (TInterceptionParts): in this process when it
+// runs as root, else by the helper that holds the capabilities.
 #include <sys/uio.h>
 
 #include <atomic>
@@ -19,37 +19,29 @@
 #include <optional>
 #include <string>
 
-#include "platform/linux/BpfProgram.h"
 #include "platform/linux/FramePoller.h"
+#include "platform/linux/InterceptionParts.h"
 #include "platform/linux/LinkWatch.h"
-#include "platform/linux/TapDevice.h"
-#include "platform/linux/TcAttachment.h"
 
 class TInterception {
  public:
-  // queueFlags: 1 steals what the stack sends, 2 what the adapter receives.
-  TInterception(uint32_t adapterIndex, uint32_t queueFlags, TAttachKind kind, std::function<void()> onFrames);
+  TInterception(TInterceptionParts parts, std::function<void()> onFrames);
 
-  uint32_t QueueFlags() const { return FQueueFlags; }
+  uint32_t QueueFlags() const { return FParts.QueueFlags; }
   // Reads one waiting frame from either TAP, taking turns so that neither
   // direction starves the other. Returns its length (0 when none waits) and
   // which TAP it came from as a device flag (1 out, 2 in). Throws
   // EAdapterLost once the adapter or one of the TAPs has gone away.
   size_t Read(const iovec* pieces, int count, uint32_t& deviceFlag);
   // Hands a frame to the local stack as if it had arrived on the adapter.
-  bool DeliverToStack(const iovec* pieces, int count) { return FIn.Write(pieces, count); }
+  bool DeliverToStack(const iovec* pieces, int count) { return FParts.In.Write(pieces, count); }
   void Flush();
-  bool OwnsDevice(uint32_t index) const { return index == FIn.Index() || index == FOut.Index(); }
+  bool OwnsDevice(uint32_t index) const { return index == FParts.In.Index() || index == FParts.Out.Index(); }
 
  private:
   std::string LostText(const std::string& why) const;
 
-  uint32_t FQueueFlags;
-  TTapDevice FIn;
-  TTapDevice FOut;
-  std::optional<TTcAttachment> FReinjectHook;
-  std::optional<TTcAttachment> FIngressHook;
-  std::optional<TTcAttachment> FEgressHook;
+  TInterceptionParts FParts;
   std::atomic<bool> FReadInFirst{true};
   std::string FAdapterName;
   std::unique_ptr<TLinkWatch> FLinkWatch;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -13,11 +14,14 @@
 #include "platform/linux/AdapterText.h"
 #include "platform/linux/BpfProgram.h"
 #include "platform/linux/HookOwners.h"
+#include "platform/linux/HelperClient.h"
 #include "platform/linux/Interception.h"
+#include "platform/linux/InterceptionSource.h"
 #include "platform/linux/LinkTable.h"
 #include "platform/linux/PacketEventSlot.h"
 #include "platform/linux/PacketSocket.h"
 #include "platform/linux/Privileges.h"
+#include "platform/linux/TcpTermination.h"
 
 namespace {
 
@@ -59,7 +63,11 @@ struct TLinuxDriver::TAdapterState {
   std::shared_ptr<TInterception> Interception;
 };
 
-TLinuxDriver::TLinuxDriver(TAttachKind attachKind) : FAttachKind(attachKind) {}
+TLinuxDriver::TLinuxDriver(TAttachKind attachKind)
+    : TLinuxDriver(std::make_unique<TInProcessInterceptionSource>(attachKind), attachKind) {}
+
+TLinuxDriver::TLinuxDriver(std::unique_ptr<IInterceptionSource> source, TAttachKind attachKind)
+    : FAttachKind(attachKind), FSource(std::move(source)) {}
 
 TLinuxDriver::~TLinuxDriver() {
   std::map<TAdapterHandle, std::shared_ptr<TAdapterState>> adapters;
@@ -110,7 +118,7 @@ void TLinuxDriver::ForgetIfIdle(TAdapterHandle adapter) {
 std::shared_ptr<TPacketSocket> TLinuxDriver::PortFor(TAdapterHandle adapter) {
   std::lock_guard guard(FMutex);
   auto state = StateFor(adapter);
-  if (!state->Port) state->Port = std::make_shared<TPacketSocket>(adapter, kReinjectMark);
+  if (!state->Port) state->Port = FSource->OpenPort(adapter);
   return state->Port;
 }
 
@@ -168,7 +176,7 @@ bool TLinuxDriver::SetAdapterMode(const TAdapterMode& mode) {
   previous.reset();
   if (mode.Flags == kModeRelease) return true;
   try {
-    auto interception = std::make_shared<TInterception>(mode.Adapter, mode.Flags, FAttachKind,
+    auto interception = std::make_shared<TInterception>(FSource->Intercept(mode.Adapter, mode.Flags),
                                                          [event] { event->Signal(); });
     std::lock_guard guard(FMutex);
     StateFor(mode.Adapter)->Interception = std::move(interception);
@@ -279,8 +287,16 @@ bool TLinuxDriver::SetHwPacketFilter(TAdapterHandle adapter, uint32_t filter) {
   }
 }
 
-std::unique_ptr<IPacketDriver> OpenLinuxFilterDriver(std::string& whyNot) {
-  whyNot.clear();
+namespace {
+
+// OT_ATTACH_KIND=cls_bpf puts the interceptions on cls_bpf filters even where
+// the kernel has tcx: the way of older kernels, forced for testing it.
+bool ClsBpfForced() {
+  const char* kind = std::getenv("OT_ATTACH_KIND");
+  return kind && std::strcmp(kind, "cls_bpf") == 0;
+}
+
+std::unique_ptr<IPacketDriver> OpenInProcess(std::string& whyNot) {
   std::string missing = MissingPrivileges();
   if (!missing.empty()) {
     whyNot = missing;
@@ -299,7 +315,7 @@ std::unique_ptr<IPacketDriver> OpenLinuxFilterDriver(std::string& whyNot) {
     whyNot = std::string("The kernel refused to load the packet programs (") + error.what() + ")";
     return nullptr;
   }
-  TAttachKind kind = KernelHasTcx() ? TAttachKind::Tcx : TAttachKind::ClsBpf;
+  TAttachKind kind = KernelHasTcx() && !ClsBpfForced() ? TAttachKind::Tcx : TAttachKind::ClsBpf;
   // Filters left behind by a process of ours that did not end cleanly would
   // keep stealing frames into TAPs that no longer exist. Those of a running
   // instance stay.
@@ -308,4 +324,57 @@ std::unique_ptr<IPacketDriver> OpenLinuxFilterDriver(std::string& whyNot) {
   } catch (const std::exception&) {
   }
   return std::make_unique<TLinuxDriver>(kind);
+}
+
+std::string ExecutablePath() {
+  std::vector<char> path(4096);
+  const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+  return length > 0 ? std::string(path.data(), static_cast<size_t>(length)) : std::string();
+}
+
+std::unique_ptr<IPacketDriver> OpenThroughHelper(std::string& whyNot) {
+  try {
+    auto client = std::make_shared<THelperClient>(HelperPathFor(ExecutablePath()));
+    const THelperAttach attach = ClsBpfForced() ? THelperAttach::ClsBpf : client->KernelAttach();
+    std::weak_ptr<THelperClient> weak = client;
+    SetTcpTerminator([weak](const TTcpConnection& connection) {
+      std::shared_ptr<THelperClient> helper = weak.lock();
+      if (!helper) throw std::runtime_error("The interception helper is not running");
+      std::vector<TFileDescriptor> none;
+      helper->Ask({THelperRequestKind::TerminateTcp, 0, 0, THelperAttach::Auto, connection.LocalAddress,
+                   connection.LocalPort, connection.RemoteAddress, connection.RemotePort},
+                  none);
+    });
+    return std::make_unique<TLinuxDriver>(std::make_unique<THelperInterceptionSource>(client, attach),
+                                          attach == THelperAttach::ClsBpf ? TAttachKind::ClsBpf : TAttachKind::Tcx);
+  } catch (const std::exception& error) {
+    whyNot = error.what();
+    return nullptr;
+  }
+}
+
+// What a driver that only lists adapters answers when asked for more.
+class TListOnlySource final : public IInterceptionSource {
+ public:
+  TInterceptionParts Intercept(uint32_t, uint32_t) override { throw std::runtime_error(kText); }
+  std::unique_ptr<TPacketSocket> OpenPort(uint32_t) override { throw std::runtime_error(kText); }
+
+ private:
+  static constexpr const char* kText = "this driver was opened to list the adapters only";
+};
+
+}  // namespace
+
+std::unique_ptr<IPacketDriver> OpenLinuxAdapterList() {
+  return std::make_unique<TLinuxDriver>(std::make_unique<TListOnlySource>(), TAttachKind::Tcx);
+}
+
+std::unique_ptr<IPacketDriver> OpenLinuxFilterDriver(std::string& whyNot) {
+  whyNot.clear();
+  // Root may build everything in this process (CI, containers); anyone else
+  // has the helper do what needs capabilities, and holds none itself.
+  if (::geteuid() == 0) return OpenInProcess(whyNot);
+  whyNot = OwnCapabilitiesRefusal();
+  if (!whyNot.empty()) return nullptr;
+  return OpenThroughHelper(whyNot);
 }

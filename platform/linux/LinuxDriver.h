@@ -16,13 +16,17 @@
 #include "engine/PacketDriver.h"
 #include "platform/linux/TcAttachment.h"
 
+class IInterceptionSource;
 class TInterception;
 class TPacketSocket;
 class TPacketEventSlot;
 
 class TLinuxDriver final : public IPacketDriver {
  public:
+  // Builds its interceptions in this process (which needs the privileges).
   explicit TLinuxDriver(TAttachKind attachKind);
+  // Gets them from the source (the helper), with the hooks of the given kind.
+  TLinuxDriver(std::unique_ptr<IInterceptionSource> source, TAttachKind attachKind);
   ~TLinuxDriver() override;
 
   bool IsDriverLoaded() const override { return true; }
@@ -56,6 +60,7 @@ class TLinuxDriver final : public IPacketDriver {
   bool FramePieces(const TFrameRequest& request, iovec (&pieces)[2], int& count);
 
   const TAttachKind FAttachKind;
+  const std::unique_ptr<IInterceptionSource> FSource;
   mutable std::mutex FMutex;  // guards FAdapters and FLastError
   std::map<TAdapterHandle, std::shared_ptr<TAdapterState>> FAdapters;
   std::string FLastError;
@@ -63,6 +68,13 @@ class TLinuxDriver final : public IPacketDriver {
 };
 
 // Opens the driver when the process may intercept frames; otherwise returns
-// nullptr and says in one line what is missing (privileges, the TAP device,
-// or a kernel that loads the programs).
+// nullptr and says in one line what is missing. Run as root, the process
+// builds its interceptions itself (it needs the TAP device and a kernel that
+// loads the programs); anyone else starts the helper and gets them from it
+// (the helper must be there, this user in its group, and the helper hold
+// its capabilities). A process with capabilities of its own is refused.
 std::unique_ptr<IPacketDriver> OpenLinuxFilterDriver(std::string& whyNot);
+
+// The driver for the adapter list alone, which needs no privileges: it
+// refuses to intercept or open a packet socket.
+std::unique_ptr<IPacketDriver> OpenLinuxAdapterList();

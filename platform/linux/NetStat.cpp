@@ -13,6 +13,7 @@
 
 #include "common/Assertion.h"
 #include "platform/linux/Netlink.h"
+#include "platform/linux/TcpTermination.h"
 
 namespace {
 
@@ -66,24 +67,12 @@ std::string TNetStatEntry::StateText() const {
 
 void TNetStatEntry::Terminate() const {
   OT_ASSERT(!IsIPv6(), "NetStat", "IPv6 connections cannot be terminated");
-  TNetlinkSocket socket(NETLINK_SOCK_DIAG);
-  TNetlinkMessage request(SOCK_DESTROY, 0);
-  inet_diag_req_v2 target{};
-  target.sdiag_family = AF_INET;
-  target.sdiag_protocol = IPPROTO_TCP;
-  target.idiag_states = ~0U;
-  std::memcpy(target.id.idiag_src, FLocalAddr.Bytes(), 4);
-  std::memcpy(target.id.idiag_dst, FRemoteAddr.Bytes(), 4);
-  target.id.idiag_sport = FLocalPort;
-  target.id.idiag_dport = FRemotePort;
-  target.id.idiag_cookie[0] = INET_DIAG_NOCOOKIE;
-  target.id.idiag_cookie[1] = INET_DIAG_NOCOOKIE;
-  request.Append(target);
-  int error = socket.Request(request);
-  if (error != 0) {
-    errno = -error;
-    ThrowSystemError("Unable to terminate the connection " + LocalText() + " - " + RemoteText());
-  }
+  TTcpConnection connection;
+  std::memcpy(&connection.LocalAddress, FLocalAddr.Bytes(), 4);
+  std::memcpy(&connection.RemoteAddress, FRemoteAddr.Bytes(), 4);
+  connection.LocalPort = FLocalPort;
+  connection.RemotePort = FRemotePort;
+  TerminateTcpConnection(connection);
 }
 
 void TNetStat::Reload() {

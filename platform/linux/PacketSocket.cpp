@@ -29,6 +29,16 @@ TPacketSocket::TPacketSocket(uint32_t adapterIndex, uint32_t mark)
     ::setsockopt(FSocket.Get(), SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
 }
 
+TPacketSocket::TPacketSocket(TFileDescriptor socket, uint32_t adapterIndex)
+    : FSocket(std::move(socket)), FAdapterIndex(adapterIndex) {
+  sockaddr_ll address{};
+  socklen_t length = sizeof address;
+  if (::getsockname(FSocket.Get(), reinterpret_cast<sockaddr*>(&address), &length) < 0 ||
+      address.sll_family != AF_PACKET || static_cast<uint32_t>(address.sll_ifindex) != adapterIndex)
+    throw std::runtime_error("a received descriptor is not a packet socket bound to adapter " +
+                             std::to_string(adapterIndex));
+}
+
 bool TPacketSocket::Send(const iovec* pieces, int count) {
   msghdr message{};
   message.msg_iov = const_cast<iovec*>(pieces);

@@ -12,6 +12,11 @@
 class TPacketSocket {
  public:
   TPacketSocket(uint32_t adapterIndex, uint32_t mark);
+  // Takes over a socket that someone else opened, bound and marked (the
+  // helper); only the binding is checked here.
+  TPacketSocket(TFileDescriptor socket, uint32_t adapterIndex);
+
+  int Fd() const { return FSocket.Get(); }
 
   // Sends one frame without waiting; false when the kernel refuses it (a
   // full send buffer, a dropping queue, an adapter that is down or gone).

@@ -17,6 +17,19 @@ bool HasCapability(const __user_cap_data_struct (&data)[2], int capability) {
 
 }  // namespace
 
+std::string OwnCapabilitiesRefusal() {
+  if (::geteuid() == 0) return {};
+  __user_cap_header_struct header{};
+  header.version = _LINUX_CAPABILITY_VERSION_3;
+  __user_cap_data_struct data[2] = {};
+  if (::syscall(SYS_capget, &header, data) < 0) return "the process capabilities cannot be read";
+  for (const auto& set : data)
+    if (set.permitted != 0 || set.effective != 0)
+      return "Ovelda Tarnwick does not run with capabilities of its own; remove them (setcap -r on the program) "
+             "and let its helper ovelda-tarnwick-helper intercept the adapters";
+  return {};
+}
+
 std::string MissingPrivileges() {
   __user_cap_header_struct header{};
   header.version = _LINUX_CAPABILITY_VERSION_3;

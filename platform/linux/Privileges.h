@@ -5,3 +5,9 @@
 #include <string>
 
 std::string MissingPrivileges();
+
+// Empty unless the process holds capabilities without being root (file
+// capabilities on the program): then the line that refuses to run so. A Qt
+// program still takes plugin paths from its environment; only the helper may
+// hold capabilities.
+std::string OwnCapabilitiesRefusal();

@@ -54,6 +54,18 @@ TTapDevice::TTapDevice(const std::string& nameTemplate)
   BringUp(FName);
 }
 
+TTapDevice::TTapDevice(TFileDescriptor fd) : FFd(std::move(fd)) {
+  ifreq request{};
+  if (::ioctl(FFd.Get(), TUNGETIFF, &request) < 0) ThrowSystemError("asking a received descriptor for its TAP device");
+  if ((request.ifr_flags & IFF_TAP) == 0) throw std::runtime_error("a received descriptor is not a TAP device");
+  FName = request.ifr_name;
+  FIndex = ::if_nametoindex(FName.c_str());
+  if (FIndex == 0) ThrowSystemError("finding TAP device " + FName);
+  // The helper hands the descriptor over blocking or not; reads here never wait.
+  const int flags = ::fcntl(FFd.Get(), F_GETFL);
+  if (flags < 0 || ::fcntl(FFd.Get(), F_SETFL, flags | O_NONBLOCK) < 0) ThrowSystemError("making " + FName + " non-blocking");
+}
+
 size_t TTapDevice::Read(const iovec* pieces, int count) {
   for (;;) {
     ssize_t length = ::readv(FFd.Get(), pieces, count);

@@ -14,6 +14,9 @@ class TTapDevice {
  public:
   // nameTemplate may hold "%d", which the kernel replaces by a free number.
   explicit TTapDevice(const std::string& nameTemplate);
+  // Takes over the descriptor of a TAP device that someone else created and
+  // set up (the helper); asks the kernel which device it is.
+  explicit TTapDevice(TFileDescriptor fd);
 
   TTapDevice(TTapDevice&&) = default;
   TTapDevice& operator=(TTapDevice&&) = default;

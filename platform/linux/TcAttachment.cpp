@@ -82,6 +82,11 @@ TTcAttachment::TTcAttachment(TAttachKind kind, uint32_t deviceIndex, TTcAttachPo
   FAttached = true;
 }
 
+TTcAttachment::TTcAttachment(TFileDescriptor tcxLink) : FKind(TAttachKind::Tcx), FLink(std::move(tcxLink)) {
+  if (!FLink.Valid()) throw std::invalid_argument("a tcx link needs a descriptor");
+  FAttached = true;
+}
+
 TTcAttachment::TTcAttachment(TTcAttachment&& other) noexcept
     : FKind(other.FKind),
       FDeviceIndex(other.FDeviceIndex),

@@ -18,6 +18,8 @@ enum class TAttachKind { Tcx, ClsBpf };
 class TTcAttachment {
  public:
   TTcAttachment(TAttachKind kind, uint32_t deviceIndex, TTcAttachPoint point, const TBpfProgram& program);
+  // Keeps a tcx link that someone else created (the helper) alive.
+  explicit TTcAttachment(TFileDescriptor tcxLink);
   ~TTcAttachment();
 
   TTcAttachment(TTcAttachment&& other) noexcept;
@@ -25,10 +27,14 @@ class TTcAttachment {
   TTcAttachment(const TTcAttachment&) = delete;
   TTcAttachment& operator=(const TTcAttachment&) = delete;
 
+  TAttachKind Kind() const { return FKind; }
+  // The tcx link's descriptor, -1 for a cls_bpf filter.
+  int LinkFd() const { return FLink.Get(); }
+
  private:
   TAttachKind FKind;
-  uint32_t FDeviceIndex;
-  TTcAttachPoint FPoint;
+  uint32_t FDeviceIndex = 0;
+  TTcAttachPoint FPoint = TTcAttachPoint::Ingress;
   TFileDescriptor FLink;  // tcx only
   bool FAttached = false;
 };

@@ -1,0 +1,162 @@
+#include "platform/linux/HelperClient.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+constexpr char kHelperRelativePath[] = "/../libexec/ovelda-tarnwick/ovelda-tarnwick-helper";
+// Above the descriptors a spawn hands over, so that the move onto the
+// helper's descriptor 3 is always a real dup2.
+constexpr int kHighDescriptor = 10;
+
+std::string Folder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+void CheckMayRun(const std::string& path) {
+  if (::access(path.c_str(), F_OK) != 0)
+    throw std::runtime_error("The interception helper " + path +
+                             " is missing: install the package ovelda-tarnwick, or run as root");
+  if (::access(path.c_str(), X_OK) != 0)
+    throw std::runtime_error(std::string("You may not start the interception helper ") + path +
+                             ": add yourself to the group " + kHelperGroup + " and log in again");
+}
+
+pid_t Spawn(const std::string& path, int theirs) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, theirs, kHelperSocketFd);
+  char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  char* const envp[] = {nullptr};
+  pid_t child = -1;
+  const int error = ::posix_spawn(&child, path.c_str(), &actions, nullptr, argv, envp);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) {
+    errno = error;
+    ThrowSystemError("Unable to start the interception helper " + path);
+  }
+  return child;
+}
+
+THelperAnswer Receive(int socket, THelperRequestKind kind, std::vector<TFileDescriptor>& fds) {
+  std::vector<uint8_t> buffer(kHelperMessageMax);
+  iovec piece{buffer.data(), buffer.size()};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * kHelperMaxFds)];
+  msghdr message{};
+  message.msg_iov = &piece;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof control;
+  ssize_t length;
+  do {
+    length = ::recvmsg(socket, &message, MSG_CMSG_CLOEXEC);
+  } while (length < 0 && errno == EINTR);
+  fds.clear();
+  for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
+    if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS) continue;
+    const size_t count = (header->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+    for (size_t i = 0; i < count; ++i) {
+      int fd;
+      std::memcpy(&fd, CMSG_DATA(header) + i * sizeof(int), sizeof fd);
+      fds.emplace_back(fd);
+    }
+  }
+  if (length < 0) ThrowSystemError("Unable to hear from the interception helper");
+  if (length == 0) throw std::runtime_error("The interception helper ended unexpectedly");
+  std::string why;
+  std::optional<THelperAnswer> answer = DecodeHelperAnswer(buffer.data(), static_cast<size_t>(length), why);
+  if (!answer || (message.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) != 0 || answer->FdCount != fds.size() ||
+      answer->Kind != kind) {
+    // A reply of a helper of another build: the two do not fit together.
+    throw std::runtime_error("The interception helper answered in a form this program does not understand (" +
+                             (why.empty() ? std::string("descriptors or kind do not match") : why) + ")");
+  }
+  if (!answer->Ok) throw std::runtime_error(answer->Error);
+  return *answer;
+}
+
+}  // namespace
+
+std::string HelperPathFor(const std::string& executable) { return Folder(executable) + kHelperRelativePath; }
+
+THelperClient::THelperClient(const std::string& path) {
+  CheckMayRun(path);
+  int pair[2];
+  if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) < 0)
+    ThrowSystemError("Unable to make a socket pair for the interception helper");
+  FSocket = TFileDescriptor(pair[0]);
+  TFileDescriptor theirs(pair[1]);
+  TFileDescriptor high(::fcntl(theirs.Get(), F_DUPFD_CLOEXEC, kHighDescriptor), "moving the helper's socket");
+  theirs.Reset();
+  FChild = Spawn(path, high.Get());
+  high.Reset();
+  std::vector<TFileDescriptor> fds;
+  try {
+    FKernelAttach = Ask({THelperRequestKind::Hello}, fds).Attach;
+  } catch (const std::exception&) {
+    FSocket.Reset();
+    ::waitpid(FChild, nullptr, 0);
+    FChild = -1;
+    throw;
+  }
+}
+
+THelperClient::~THelperClient() {
+  // Closing our end ends the helper, which removes what it kept first.
+  FSocket.Reset();
+  if (FChild > 0) ::waitpid(FChild, nullptr, 0);
+}
+
+THelperAnswer THelperClient::Ask(const THelperRequest& request, std::vector<TFileDescriptor>& fds) {
+  std::lock_guard guard(FMutex);
+  if (!FSocket.Valid()) throw std::runtime_error("The interception helper is not running");
+  const std::vector<uint8_t> bytes = EncodeHelperRequest(request);
+  ssize_t sent;
+  do {
+    sent = ::send(FSocket.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  } while (sent < 0 && errno == EINTR);
+  if (sent < 0) ThrowSystemError("The interception helper cannot be reached");
+  return Receive(FSocket.Get(), request.Kind, fds);
+}
+
+TInterceptionParts THelperInterceptionSource::Intercept(uint32_t adapterIndex, uint32_t queueFlags) {
+  THelperRequest request{THelperRequestKind::Intercept, adapterIndex, queueFlags, FAttach};
+  std::vector<TFileDescriptor> fds;
+  const THelperAnswer answer = FClient->Ask(request, fds);
+  const TAttachKind kind = answer.Attach == THelperAttach::ClsBpf ? TAttachKind::ClsBpf : TAttachKind::Tcx;
+  const size_t expected = kind == TAttachKind::Tcx ? (queueFlags == 3 ? 5 : 4) : 2;
+  if (fds.size() != expected)
+    throw std::runtime_error("The interception helper handed over " + std::to_string(fds.size()) +
+                             " descriptors for an interception instead of " + std::to_string(expected));
+  TInterceptionParts parts(adapterIndex, queueFlags, kind, TTapDevice(std::move(fds[0])), TTapDevice(std::move(fds[1])));
+  for (size_t i = 2; i < fds.size(); ++i) parts.Hooks.emplace_back(std::move(fds[i]));
+  if (kind == TAttachKind::ClsBpf) {
+    // The helper keeps cls_bpf filters; they go before our TAPs do.
+    std::shared_ptr<THelperClient> client = FClient;
+    parts.ReleaseHooks = TReleaseAction([client, adapterIndex] {
+      std::vector<TFileDescriptor> none;
+      try {
+        client->Ask({THelperRequestKind::Release, adapterIndex}, none);
+      } catch (const std::exception&) {
+        // A helper that is gone has removed them already.
+      }
+    });
+  }
+  return parts;
+}
+
+std::unique_ptr<TPacketSocket> THelperInterceptionSource::OpenPort(uint32_t adapterIndex) {
+  std::vector<TFileDescriptor> fds;
+  FClient->Ask({THelperRequestKind::OpenPort, adapterIndex}, fds);
+  if (fds.size() != 1) throw std::runtime_error("The interception helper handed over no packet socket");
+  return std::make_unique<TPacketSocket>(std::move(fds[0]), adapterIndex);
+}
