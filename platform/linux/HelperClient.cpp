@@ -128,6 +128,23 @@ THelperAnswer THelperClient::Ask(const THelperRequest& request, std::vector<TFil
   return Receive(FSocket.Get(), request.Kind, fds);
 }
 
+void THelperClient::TerminateTcp(const TTcpConnection& connection) {
+  THelperRequest request{THelperRequestKind::TerminateTcp};
+  request.LocalAddress = connection.LocalAddress;
+  request.LocalPort = connection.LocalPort;
+  request.RemoteAddress = connection.RemoteAddress;
+  request.RemotePort = connection.RemotePort;
+  std::vector<TFileDescriptor> none;
+  Ask(request, none);
+}
+
+void THelperClient::ResolveNeighbour(uint32_t interfaceIndex, uint32_t address) {
+  THelperRequest request{THelperRequestKind::ResolveNeighbour, interfaceIndex};
+  request.Neighbour = address;
+  std::vector<TFileDescriptor> none;
+  Ask(request, none);
+}
+
 TInterceptionParts THelperInterceptionSource::Intercept(uint32_t adapterIndex, uint32_t queueFlags) {
   THelperRequest request{THelperRequestKind::Intercept, adapterIndex, queueFlags, FAttach};
   std::vector<TFileDescriptor> fds;

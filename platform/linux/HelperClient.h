@@ -12,6 +12,7 @@
 
 #include "common/FileDescriptor.h"
 #include "platform/linux/InterceptionSource.h"
+#include "platform/linux/PrivilegedSteps.h"
 #include "platform/linux/helper/HelperProtocol.h"
 
 inline constexpr char kHelperGroup[] = "ovelda-tarnwick";
@@ -20,13 +21,13 @@ inline constexpr char kHelperGroup[] = "ovelda-tarnwick";
 // the executable's folder, in an installed tree as in the build tree.
 std::string HelperPathFor(const std::string& executable);
 
-class THelperClient {
+class THelperClient final : public IPrivilegedSteps {
  public:
   // Starts the helper and checks that it can work. Throws with one line for
   // the user: no helper, not allowed to run it (not in its group), or a
   // helper without its capabilities.
   explicit THelperClient(const std::string& path);
-  ~THelperClient();
+  ~THelperClient() override;
   THelperClient(const THelperClient&) = delete;
   THelperClient& operator=(const THelperClient&) = delete;
 
@@ -38,6 +39,9 @@ class THelperClient {
   // line when it refuses, or when the helper is gone. fds receives the
   // descriptors that came with the answer.
   THelperAnswer Ask(const THelperRequest& request, std::vector<TFileDescriptor>& fds);
+
+  void TerminateTcp(const TTcpConnection& connection) override;
+  void ResolveNeighbour(uint32_t interfaceIndex, uint32_t address) override;
 
  private:
   std::mutex FMutex;

@@ -21,7 +21,7 @@
 #include "platform/linux/PacketEventSlot.h"
 #include "platform/linux/PacketSocket.h"
 #include "platform/linux/Privileges.h"
-#include "platform/linux/TcpTermination.h"
+#include "platform/linux/PrivilegedSteps.h"
 
 namespace {
 
@@ -336,15 +336,8 @@ std::unique_ptr<IPacketDriver> OpenThroughHelper(std::string& whyNot) {
   try {
     auto client = std::make_shared<THelperClient>(HelperPathFor(ExecutablePath()));
     const THelperAttach attach = ClsBpfForced() ? THelperAttach::ClsBpf : client->KernelAttach();
-    std::weak_ptr<THelperClient> weak = client;
-    SetTcpTerminator([weak](const TTcpConnection& connection) {
-      std::shared_ptr<THelperClient> helper = weak.lock();
-      if (!helper) throw std::runtime_error("The interception helper is not running");
-      std::vector<TFileDescriptor> none;
-      helper->Ask({THelperRequestKind::TerminateTcp, 0, 0, THelperAttach::Auto, connection.LocalAddress,
-                   connection.LocalPort, connection.RemoteAddress, connection.RemotePort},
-                  none);
-    });
+    // Cutting connections and resolving neighbours go to the helper too.
+    SetPrivilegedSteps(client);
     return std::make_unique<TLinuxDriver>(std::make_unique<THelperInterceptionSource>(client, attach),
                                           attach == THelperAttach::ClsBpf ? TAttachKind::ClsBpf : TAttachKind::Tcx);
   } catch (const std::exception& error) {

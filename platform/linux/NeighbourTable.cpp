@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/linux/Netlink.h"
+#include "platform/linux/PrivilegedSteps.h"
 
 namespace {
 
@@ -64,20 +65,6 @@ std::optional<TNeighbour> LookUp(TNetlinkSocket& socket, uint32_t index, uint32_
   return found;
 }
 
-// Asks the kernel to resolve the address as if traffic were waiting for it:
-// it creates the entry and sends the ARP requests itself.
-void StartResolution(TNetlinkSocket& socket, uint32_t index, uint32_t address) {
-  TNetlinkMessage request(RTM_NEWNEIGH, NLM_F_CREATE);
-  ndmsg entry{};
-  entry.ndm_family = AF_INET;
-  entry.ndm_ifindex = static_cast<int>(index);
-  entry.ndm_flags = NTF_USE;
-  entry.ndm_state = NUD_NONE;
-  request.Append(entry);
-  request.AddAttribute(NDA_DST, address);
-  socket.Request(request);
-}
-
 bool Settled(const std::optional<TNeighbour>& neighbour) {
   return neighbour && !(neighbour->State & (NUD_INCOMPLETE | NUD_NONE));
 }
@@ -93,7 +80,11 @@ bool GetHWAddr(const TIPAddr& address, THWAddr& HWAddr) {
     if (!index) return false;
     std::optional<TNeighbour> neighbour = LookUp(socket, *index, address.V4Addr);
     if (!neighbour || (neighbour->State & (NUD_FAILED | NUD_INCOMPLETE | NUD_NONE))) {
-      StartResolution(socket, *index, address.V4Addr);
+      try {
+        ResolveNeighbour(*index, address.V4Addr);
+      } catch (const std::exception&) {
+        // Another process may resolve it meanwhile; the wait shows.
+      }
       auto deadline = std::chrono::steady_clock::now() + kResolveTimeout;
       do {
         std::this_thread::sleep_for(kPollInterval);

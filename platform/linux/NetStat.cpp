@@ -13,7 +13,7 @@
 
 #include "common/Assertion.h"
 #include "platform/linux/Netlink.h"
-#include "platform/linux/TcpTermination.h"
+#include "platform/linux/PrivilegedSteps.h"
 
 namespace {
 

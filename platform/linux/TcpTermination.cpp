@@ -7,21 +7,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 
 #include "platform/linux/Netlink.h"
 
 namespace {
-
-std::mutex& TerminatorMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-TTcpTerminator& Terminator() {
-  static TTcpTerminator terminator;
-  return terminator;
-}
 
 std::string EndpointText(uint32_t address, uint16_t port) {
   char text[INET_ADDRSTRLEN] = {};
@@ -51,23 +40,5 @@ void DestroyTcpConnection(const TTcpConnection& connection) {
     ThrowSystemError("Unable to terminate the connection " +
                      EndpointText(connection.LocalAddress, connection.LocalPort) + " - " +
                      EndpointText(connection.RemoteAddress, connection.RemotePort));
-  }
-}
-
-void SetTcpTerminator(TTcpTerminator terminator) {
-  std::lock_guard guard(TerminatorMutex());
-  Terminator() = std::move(terminator);
-}
-
-void TerminateTcpConnection(const TTcpConnection& connection) {
-  TTcpTerminator terminator;
-  {
-    std::lock_guard guard(TerminatorMutex());
-    terminator = Terminator();
-  }
-  if (terminator) {
-    terminator(connection);
-  } else {
-    DestroyTcpConnection(connection);
   }
 }

@@ -3,10 +3,13 @@
 // group and file capabilities, and the program intercepts a veth of a
 // namespace of the test's own through it.
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
 #include <grp.h>
 #include <net/if.h>
 #include <pwd.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -27,6 +30,7 @@ namespace fs = std::filesystem;
 
 const std::string kProgram = OT_PROGRAM_PATH;
 const std::string kHelper = OT_HELPER_PATH;
+const std::string kProbe = OT_HELPER_PROBE_PATH;
 constexpr char kGroup[] = "ovelda-tarnwick";
 constexpr uint64_t kHelperCapabilities = (1ULL << 12) | (1ULL << 13) | (1ULL << 39);
 
@@ -105,6 +109,7 @@ class HelperRun : public testing::Test {
     fs::create_directories(FTree + "/libexec/ovelda-tarnwick");
     fs::create_directories(FTree + "/home/run");
     fs::copy_file(kProgram, FTree + "/bin/ovelda-tarnwick");
+    fs::copy_file(kProbe, FTree + "/bin/ot-helper-probe");
     const std::string helper = FTree + "/libexec/ovelda-tarnwick/ovelda-tarnwick-helper";
     fs::copy_file(kHelper, helper);
     ASSERT_EQ(Shell(std::string("chgrp ") + kGroup + " " + helper + " && chmod 0750 " + helper +
@@ -192,6 +197,45 @@ TEST_F(HelperRun, AGroupMemberInterceptsWithoutCapabilitiesAndKill9RestoresTheAd
     const std::string after = ShellOutput(TNetnsLab::In(FPeer) + "ping -q -c 3 -i 0.2 -W 2 10.79.0.1 2>&1");
     EXPECT_EQ(PingReceived(after), 3) << after;
   }
+}
+
+// Outside interceptions the program needs the helper to cut a connection
+// (the connection list) and to have a neighbour resolved (the MAC address
+// of a filter rule); without it both fail for lack of CAP_NET_ADMIN.
+TEST_F(HelperRun, TheHelperCutsConnectionsAndResolvesNeighboursForTheProgram) {
+  const std::string probe = FTree + "/bin/ot-helper-probe";
+  TFileDescriptor listener, client, server;
+  sockaddr_in serverAddress{}, clientAddress{};
+  {
+    TNetnsEnter inside(FHost);
+    listener = TFileDescriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0), "listener");
+    serverAddress.sin_family = AF_INET;
+    ::inet_pton(AF_INET, "10.79.0.1", &serverAddress.sin_addr);
+    socklen_t length = sizeof serverAddress;
+    ASSERT_EQ(::bind(listener.Get(), reinterpret_cast<sockaddr*>(&serverAddress), sizeof serverAddress), 0);
+    ASSERT_EQ(::listen(listener.Get(), 1), 0);
+    ASSERT_EQ(::getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&serverAddress), &length), 0);
+    client = TFileDescriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0), "client");
+    ASSERT_EQ(::connect(client.Get(), reinterpret_cast<sockaddr*>(&serverAddress), sizeof serverAddress), 0);
+    server = TFileDescriptor(::accept4(listener.Get(), nullptr, nullptr, SOCK_CLOEXEC), "accept");
+    length = sizeof clientAddress;
+    ASSERT_EQ(::getsockname(client.Get(), reinterpret_cast<sockaddr*>(&clientAddress), &length), 0);
+  }
+  Start("terminate 10.79.0.1 " + std::to_string(ntohs(clientAddress.sin_port)) + " 10.79.0.1 " +
+            std::to_string(ntohs(serverAddress.sin_port)),
+        true, "", probe);
+  ASSERT_TRUE(FRun.waitForFinished(30000));
+  EXPECT_EQ(FRun.exitCode(), 0) << FRun.readAllStandardError().toStdString();
+  char byte;
+  EXPECT_EQ(::recv(client.Get(), &byte, 1, MSG_DONTWAIT), -1);
+  EXPECT_EQ(errno, ECONNABORTED) << "the connection was cut";
+
+  FLab->Run(FHost, "ip neigh flush dev h0");
+  Start("resolve 10.79.0.2", true, "", probe);
+  ASSERT_TRUE(FRun.waitForFinished(30000));
+  EXPECT_EQ(FRun.exitCode(), 0) << FRun.readAllStandardError().toStdString();
+  EXPECT_EQ(FRun.readAllStandardOutput().toStdString(),
+            ShellOutput(TNetnsLab::In(FPeer) + "cat /sys/class/net/p0/address"));
 }
 
 TEST_F(HelperRun, TheSameUserOutsideTheGroupIsToldToJoinIt) {

@@ -70,6 +70,8 @@ std::optional<size_t> RequestBodySize(uint8_t kind) {
       return 4;
     case THelperRequestKind::TerminateTcp:
       return 12;
+    case THelperRequestKind::ResolveNeighbour:
+      return 8;
   }
   return std::nullopt;
 }
@@ -110,7 +112,7 @@ bool ValidAttach(uint8_t value) { return value <= static_cast<uint8_t>(THelperAt
 
 bool NeedsAdapter(THelperRequestKind kind) {
   return kind == THelperRequestKind::Intercept || kind == THelperRequestKind::OpenPort ||
-         kind == THelperRequestKind::Release;
+         kind == THelperRequestKind::Release || kind == THelperRequestKind::ResolveNeighbour;
 }
 
 }  // namespace
@@ -134,6 +136,10 @@ std::vector<uint8_t> EncodeHelperRequest(const THelperRequest& request) {
       writer.U16(request.LocalPort);
       writer.U32(request.RemoteAddress);
       writer.U16(request.RemotePort);
+      break;
+    case THelperRequestKind::ResolveNeighbour:
+      writer.U32(request.Adapter);
+      writer.U32(request.Neighbour);
       break;
   }
   return writer.Finish();
@@ -176,6 +182,14 @@ std::optional<THelperRequest> DecodeHelperRequest(const uint8_t* data, size_t si
       request.LocalPort = reader->U16();
       request.RemoteAddress = reader->U32();
       request.RemotePort = reader->U16();
+      break;
+    case THelperRequestKind::ResolveNeighbour:
+      request.Adapter = reader->U32();
+      request.Neighbour = reader->U32();
+      if (request.Neighbour == 0) {
+        why = "no neighbour has address 0.0.0.0";
+        return std::nullopt;
+      }
       break;
   }
   if (NeedsAdapter(request.Kind) && request.Adapter == 0) {

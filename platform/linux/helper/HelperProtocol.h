@@ -32,6 +32,8 @@ enum class THelperRequestKind : uint8_t {
   Release = 4,
   // Cuts an established IPv4 TCP connection.
   TerminateTcp = 5,
+  // Starts the kernel's resolution of an IPv4 neighbour on an adapter.
+  ResolveNeighbour = 6,
 };
 
 // The hooks an interception uses. Auto lets the helper pick what the kernel
@@ -40,7 +42,7 @@ enum class THelperAttach : uint8_t { Auto = 0, Tcx = 1, ClsBpf = 2 };
 
 struct THelperRequest {
   THelperRequestKind Kind = THelperRequestKind::Hello;
-  uint32_t Adapter = 0;  // Intercept, OpenPort, Release: an interface index
+  uint32_t Adapter = 0;  // Intercept, OpenPort, Release, ResolveNeighbour: an interface index
   uint32_t QueueFlags = 0;  // Intercept: 1, 2 or 3
   THelperAttach Attach = THelperAttach::Auto;  // Intercept
   // TerminateTcp: addresses and ports in network byte order.
@@ -48,6 +50,7 @@ struct THelperRequest {
   uint16_t LocalPort = 0;
   uint32_t RemoteAddress = 0;
   uint16_t RemotePort = 0;
+  uint32_t Neighbour = 0;  // ResolveNeighbour: the address, network byte order, not 0
 
   bool operator==(const THelperRequest&) const = default;
 };

@@ -11,6 +11,7 @@
 #include "platform/linux/InterceptionParts.h"
 #include "platform/linux/InterceptionTag.h"
 #include "platform/linux/LinkTable.h"
+#include "platform/linux/NeighbourResolution.h"
 #include "platform/linux/PacketSocket.h"
 #include "platform/linux/TcpTermination.h"
 #include "platform/linux/helper/HelperCapabilities.h"
@@ -64,6 +65,8 @@ THelperReply THelperService::Handle(const THelperRequest& request) {
         return Release(request);
       case THelperRequestKind::TerminateTcp:
         return TerminateTcp(request);
+      case THelperRequestKind::ResolveNeighbour:
+        return ResolveNeighbour(request);
     }
     throw std::logic_error("unknown request");
   } catch (const std::exception& error) {
@@ -143,5 +146,14 @@ THelperReply THelperService::TerminateTcp(const THelperRequest& request) {
   DestroyTcpConnection({request.LocalAddress, request.LocalPort, request.RemoteAddress, request.RemotePort});
   THelperReply reply;
   reply.Answer = {THelperRequestKind::TerminateTcp, true, THelperAttach::Auto, 0, {}};
+  return reply;
+}
+
+THelperReply THelperService::ResolveNeighbour(const THelperRequest& request) {
+  TEffectiveCapabilities capabilities(kCapNetAdmin);
+  CheckAdapter(request.Adapter);
+  StartNeighbourResolution(request.Adapter, request.Neighbour);
+  THelperReply reply;
+  reply.Answer = {THelperRequestKind::ResolveNeighbour, true, THelperAttach::Auto, 0, {}};
   return reply;
 }

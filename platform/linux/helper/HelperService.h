@@ -36,6 +36,7 @@ class THelperService {
   THelperReply OpenPort(const THelperRequest& request);
   THelperReply Release(const THelperRequest& request);
   THelperReply TerminateTcp(const THelperRequest& request);
+  THelperReply ResolveNeighbour(const THelperRequest& request);
 
   pid_t FOwner;
   TAttachKind FKernelKind = TAttachKind::Tcx;

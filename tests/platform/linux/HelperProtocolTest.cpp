@@ -22,6 +22,7 @@ TEST(HelperProtocol, RequestsAndAnswersSurviveTheTrip) {
       {THelperRequestKind::OpenPort, 2},
       {THelperRequestKind::Release, 2},
       {THelperRequestKind::TerminateTcp, 0, 0, THelperAttach::Auto, 0x0100000A, 0x5000, 0x0200000A, 0xD204},
+      {THelperRequestKind::ResolveNeighbour, 3, 0, THelperAttach::Auto, 0, 0, 0, 0, 0x0200000A},
   };
   for (const THelperRequest& request : requests) {
     std::vector<uint8_t> bytes = EncodeHelperRequest(request);
@@ -62,6 +63,8 @@ TEST(HelperProtocol, MalformedRequestsAreRefusedWithTheirReason) {
       {"mode beyond both directions", Message(2, {1, 0, 0, 0, 4, 0, 0, 0, 0})},
       {"unknown hook kind", Message(2, {1, 0, 0, 0, 3, 0, 0, 0, 3})},
       {"adapter index 0", Message(3, {0, 0, 0, 0})},
+      {"neighbour on adapter index 0", Message(6, {0, 0, 0, 0, 10, 0, 0, 2})},
+      {"neighbour address 0", Message(6, {3, 0, 0, 0, 0, 0, 0, 0})},
       {"longer than any message", Message(1, std::vector<uint8_t>(kHelperMessageMax, 0))},
   };
   for (const auto& c : cases) {
