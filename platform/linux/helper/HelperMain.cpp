@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/linux/HookOwners.h"
@@ -100,6 +101,12 @@ bool Send(const THelperReply& reply) {
   return sent == static_cast<ssize_t>(bytes.size());
 }
 
+std::string OwnPath() {
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return length > 0 ? std::string(path, static_cast<size_t>(length)) : "ovelda-tarnwick-helper";
+}
+
 THelperReply Refusal(const std::string& why) {
   THelperReply reply;
   reply.Answer.Error = "The helper refused a request: " + why;
@@ -118,8 +125,8 @@ int main(int argc, char**) {
     const std::string missing = RestrictToHelperCapabilities();
     if (!missing.empty()) {
       THelperReply reply;
-      reply.Answer.Error = "The interception helper lacks the capabilities " + missing +
-                           " (as root: setcap cap_net_admin,cap_net_raw,cap_bpf+ep on it)";
+      reply.Answer.Error = "The interception helper " + OwnPath() + " lacks the capabilities " + missing +
+                           ": install the package, or as root give them with setcap cap_net_admin,cap_net_raw,cap_bpf+ep";
       Send(reply);
       return kExitCapabilities;
     }
