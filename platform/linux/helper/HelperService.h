@@ -1,6 +1,6 @@
 #pragma once
 // What the helper does for its program: it checks every request against the
-// network namespace it shares with the program, takes the privileged step
+// network namespace it shares with the program (the program starts it there), takes the privileged step
 // with just the capabilities it needs, and returns descriptors. It keeps the
 // cls_bpf filters it attached (they do not end with a descriptor) and removes
 // them when asked, or when the service ends because the program has gone.
