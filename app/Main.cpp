@@ -34,8 +34,10 @@ std::unique_ptr<TDriverSession> OpenDriver(const std::string& kind, const IEngin
   auto session = OpenDriverSession(kind, clock, whyNot);
   if (!session || !session->Driver->IsDriverLoaded()) {
     std::fprintf(stderr, "%s\n", kDriverMissing);
-    ShowStartError(kDriverMissing);
     if (!whyNot.empty()) std::fprintf(stderr, "%s\n", whyNot.c_str());
+    // Started from the desktop menu, nobody reads standard error: the box
+    // says what is missing too (the helper, or membership of its group).
+    ShowStartError(whyNot.empty() ? std::string(kDriverMissing) : std::string(kDriverMissing) + "\n\n" + whyNot);
     return nullptr;
   }
   return session;

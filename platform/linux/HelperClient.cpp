@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,9 @@ constexpr char kHelperRelativePath[] = "/../libexec/ovelda-tarnwick/ovelda-tarnw
 // Above the descriptors a spawn hands over, so that the move onto the
 // helper's descriptor 3 is always a real dup2.
 constexpr int kHighDescriptor = 10;
+// A helper that does not answer in this time is taken for hung: a guard
+// against waiting for ever, far beyond what any request takes.
+constexpr int kAnswerTimeoutSeconds = 30;
 
 std::string Folder(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -70,6 +74,8 @@ THelperAnswer Receive(int socket, THelperRequestKind kind, std::vector<TFileDesc
       fds.emplace_back(fd);
     }
   }
+  if (length < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+    throw std::runtime_error("The interception helper did not answer");
   if (length < 0) ThrowSystemError("Unable to hear from the interception helper");
   if (length == 0) throw std::runtime_error("The interception helper ended unexpectedly");
   std::string why;
@@ -80,7 +86,6 @@ THelperAnswer Receive(int socket, THelperRequestKind kind, std::vector<TFileDesc
     throw std::runtime_error("The interception helper answered in a form this program does not understand (" +
                              (why.empty() ? std::string("descriptors or kind do not match") : why) + ")");
   }
-  if (!answer->Ok) throw std::runtime_error(answer->Error);
   return *answer;
 }
 
@@ -95,6 +100,8 @@ THelperClient::THelperClient(const std::string& path) {
     ThrowSystemError("Unable to make a socket pair for the interception helper");
   FSocket = TFileDescriptor(pair[0]);
   TFileDescriptor theirs(pair[1]);
+  const timeval timeout{kAnswerTimeoutSeconds, 0};
+  ::setsockopt(FSocket.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
   TFileDescriptor high(::fcntl(theirs.Get(), F_DUPFD_CLOEXEC, kHighDescriptor), "moving the helper's socket");
   theirs.Reset();
   FChild = Spawn(path, high.Get());
@@ -125,7 +132,17 @@ THelperAnswer THelperClient::Ask(const THelperRequest& request, std::vector<TFil
     sent = ::send(FSocket.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
   } while (sent < 0 && errno == EINTR);
   if (sent < 0) ThrowSystemError("The interception helper cannot be reached");
-  return Receive(FSocket.Get(), request.Kind, fds);
+  THelperAnswer answer;
+  try {
+    answer = Receive(FSocket.Get(), request.Kind, fds);
+  } catch (const std::exception&) {
+    // Out of step with the helper: a late answer would be taken for the
+    // next one. Closing our end ends it, and what it kept.
+    FSocket.Reset();
+    throw;
+  }
+  if (!answer.Ok) throw std::runtime_error(answer.Error);
+  return answer;
 }
 
 void THelperClient::TerminateTcp(const TTcpConnection& connection) {
