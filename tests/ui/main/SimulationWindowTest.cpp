@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QSlider>
+#include <QScrollBar>
 #include <QTreeWidget>
 
 #include "config/CommandLine.h"
@@ -57,6 +58,23 @@ TEST_F(SimulationWindowTest, StartAndStopChangeTheActionsLookAndTheAdapterList) 
   EXPECT_TRUE(form.InterfaceCombobox->isEnabled());
   EXPECT_TRUE(form.Actions.ActionBridging->isEnabled());
   EXPECT_FALSE(form.Timer->isActive());
+}
+
+// The tab's height is fixed, so the list must hold every counter row
+// without a scroll bar, even in the smallest window and with the 10 point
+// font of a usual desktop (the offscreen platform's own font is smaller).
+TEST_F(SimulationWindowTest, EveryCounterRowIsVisibleInTheSmallestWindow) {
+  TSimulatorForm& form = *Rig.Form;
+  QFont desktop = form.font();
+  desktop.setPointSize(10);
+  form.setFont(desktop);
+  form.show();
+  form.resize(form.minimumSize());
+  QApplication::processEvents();
+  QTreeWidget* list = form.TransferRateTab->ListViewStats;
+  const QRect last = list->visualItemRect(list->topLevelItem(list->topLevelItemCount() - 1));
+  EXPECT_LE(last.bottom(), list->viewport()->height());
+  EXPECT_FALSE(list->verticalScrollBar()->isVisible());
 }
 
 TEST_F(SimulationWindowTest, RowsCountDuringARunKeepTheirValuesAfterItAndStartAgainAtZero) {
