@@ -494,20 +494,34 @@ void TSimulatorForm::StopSimulation() {
     FSimulation.Stop();
   }
   DrainEffects();
+  // The last part-second's frames are counted too, and the rows keep them.
+  RefreshStatistics();
   lvConnections->ClearConnections();
   ShowRunningState();
+}
+
+void TSimulatorForm::StopAfterLostAdapter() {
+  const QString chosen = InterfaceCombobox->currentText();
+  StopSimulation();
+  // The lost adapter's handle names nothing now, and a device that comes
+  // back under its name gets another one: read the list again and keep the
+  // choice by name where it still exists.
+  FillAdapterList();
+  const int index = InterfaceCombobox->findText(chosen);
+  Model.CardIndex = index >= 0 ? index : DefaultAdapterIndex();
+  ShowModel();
 }
 
 void TSimulatorForm::ServeErrorReports() {
   FErrors.ServePending();
   // A lost adapter has been reported and its hooks are off; nothing more
   // can be emulated on it.
-  if (FSimulation.AdapterLost()) StopSimulation();
+  if (FSimulation.AdapterLost()) StopAfterLostAdapter();
 }
 
 void TSimulatorForm::TimerTick() {
   if (FSimulation.AdapterLost()) {
-    StopSimulation();
+    StopAfterLostAdapter();
     return;
   }
   const uint32_t in = FEngine.TickBytes.In.exchange(0);

@@ -70,6 +70,8 @@ class TSimulatorForm : public QMainWindow {
 
   void StartSimulation();
   void StopSimulation();
+  // Stops after the adapter went away, and reads the adapter list again.
+  void StopAfterLostAdapter();
   // Shows the engine threads' waiting reports; stops a simulation that has
   // lost its adapter.
   void ServeErrorReports();
