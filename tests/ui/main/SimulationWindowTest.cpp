@@ -210,10 +210,10 @@ TEST_F(SimulationWindowTest, ALostAdapterIsShownAndStopsTheSimulation) {
   EXPECT_FALSE(form.Timer->isActive());
 }
 
-// Unplugged and plugged in again, an adapter comes back with another handle:
-// the window reads its list again, keeps the choice by name, and the next
-// start intercepts the adapter that is there now. The frames of the lost
-// run's last part-second are in the rows.
+// Unplugged, an adapter that comes back has another handle: the next start
+// reads the list again and intercepts the adapter of the chosen name that is
+// there now, or refuses while it is still away. The frames of the lost run's
+// last part-second are in the rows.
 TEST_F(SimulationWindowTest, AnAdapterPluggedInAgainIsInterceptedByTheNextStart) {
   TSimulatorForm& form = *Rig.Form;
   form.InterfaceCombobox->setCurrentIndex(1);
@@ -224,15 +224,21 @@ TEST_F(SimulationWindowTest, AnAdapterPluggedInAgainIsInterceptedByTheNextStart)
   for (uint8_t i = 0; i < 4; ++i) Rig.Driver.ReceiveFromWire(Rig.B, LabFrame(i));
   ASSERT_TRUE(Rig.WaitUntil([&] { return Rig.Driver.DeliveredToStackCount(Rig.B) == 4; }));
   Rig.Driver.RemoveAdapter(Rig.B);
-  const TAdapterHandle again = Rig.Driver.AddAdapter("lab1", {0x02, 0, 0, 0, 0, 0x02}, "Lab adapter 1");
   ASSERT_TRUE(Rig.WaitUntil([&] { return !form.Running(); }));
   EXPECT_EQ(Row(0), "240 / 0");
-  EXPECT_EQ(form.InterfaceCombobox->count(), 2);
-  EXPECT_EQ(form.InterfaceCombobox->currentText(), chosen);
 
+  // Still away: no other adapter is impaired in its place.
+  form.StartSimulation();
+  EXPECT_FALSE(form.Running());
+  EXPECT_FALSE(Rig.Driver.Intercepting(Rig.A));
+  ASSERT_EQ(Rig.Boxes.Errors.size(), 2u);
+  EXPECT_EQ(Rig.Boxes.Errors[1], "The network adapter " + chosen.toStdString() + " is no longer available");
+
+  const TAdapterHandle again = Rig.Driver.AddAdapter("lab1", {0x02, 0, 0, 0, 0, 0x02}, "Lab adapter 1");
+  EXPECT_EQ(form.InterfaceCombobox->currentText(), chosen);
   form.StartSimulation();
   EXPECT_TRUE(Rig.WaitUntil([&] { return Rig.Driver.Intercepting(again); }));
-  EXPECT_EQ(Rig.Boxes.Errors.size(), 1u) << Rig.Boxes.Errors.back();
+  EXPECT_EQ(Rig.Boxes.Errors.size(), 2u) << Rig.Boxes.Errors.back();
   form.StopSimulation();
 }
 
