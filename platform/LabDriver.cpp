@@ -4,9 +4,14 @@
 #include <chrono>
 #include <utility>
 
-TLabDriver::TAdapter* TLabDriver::Find(TAdapterHandle adapter) {
+TLabDriver::TAdapter* TLabDriver::Slot(TAdapterHandle adapter) {
   if (adapter == 0 || adapter > FAdapters.size()) return nullptr;
   return &FAdapters[adapter - 1];
+}
+
+TLabDriver::TAdapter* TLabDriver::Find(TAdapterHandle adapter) {
+  TAdapter* found = Slot(adapter);
+  return found && !found->Removed ? found : nullptr;
 }
 
 TAdapterHandle TLabDriver::AddAdapter(const std::string& name, const TMacAddress& mac, const std::string& description,
@@ -19,6 +24,19 @@ TAdapterHandle TLabDriver::AddAdapter(const std::string& name, const TMacAddress
   adapter.Mtu = mtu;
   adapter.Medium = medium;
   return static_cast<TAdapterHandle>(FAdapters.size());
+}
+
+void TLabDriver::RemoveAdapter(TAdapterHandle handle) {
+  TAutoResetEvent* event = nullptr;
+  {
+    std::lock_guard guard(FMutex);
+    TAdapter* adapter = Find(handle);
+    if (!adapter) return;
+    adapter->Removed = true;
+    event = adapter->Event;
+  }
+  // A reader waiting for frames finds out at once, as from the kernel.
+  if (event) event->Set();
 }
 
 void TLabDriver::ReceiveFromWire(TAdapterHandle adapter, const std::vector<uint8_t>& frame) {
@@ -152,11 +170,13 @@ size_t TLabDriver::WaitingFrames(TAdapterHandle handle) {
 
 bool TLabDriver::GetTcpipBoundAdaptersInfo(TTcpAdapterList& list) {
   std::lock_guard guard(FMutex);
-  list.AdapterCount = static_cast<uint32_t>(std::min<size_t>(FAdapters.size(), kMaxAdapters));
-  for (uint32_t i = 0; i < list.AdapterCount; ++i) {
-    const TAdapter& adapter = FAdapters[i];
+  list.AdapterCount = 0;
+  for (size_t position = 0; position < FAdapters.size() && list.AdapterCount < kMaxAdapters; ++position) {
+    const TAdapter& adapter = FAdapters[position];
+    if (adapter.Removed) continue;
+    const uint32_t i = list.AdapterCount++;
     list.AdapterNameList[i] = MakeAdapterName(adapter.Name);
-    list.AdapterHandle[i] = i + 1;
+    list.AdapterHandle[i] = static_cast<TAdapterHandle>(position + 1);
     list.AdapterMediumList[i] = adapter.Medium;
     list.CurrentAddress[i] = adapter.Mac;
     list.MTU[i] = adapter.Mtu;
@@ -178,6 +198,9 @@ bool TLabDriver::SetPacketEvent(TAdapterHandle handle, TAutoResetEvent* event) {
   {
     std::lock_guard guard(FMutex);
     TAdapter* adapter = Find(handle);
+    // Taking an event back from an unplugged adapter works, as it does on
+    // the real driver, so that a stop after the loss is clean.
+    if (!event && Slot(handle)) adapter = Slot(handle);
     if (!adapter || adapter->Faults.SetPacketEvent) return false;
     adapter->Event = event;
     if (event && !adapter->Waiting.empty()) signal = event;
@@ -196,8 +219,8 @@ bool TLabDriver::SetAdapterMode(const TAdapterMode& mode) {
 
 bool TLabDriver::ReadPacket(TFrameRequest& request) {
   std::lock_guard guard(FMutex);
-  TAdapter* adapter = Find(request.Adapter);
-  if (adapter && adapter->Faults.Lost)
+  TAdapter* adapter = Slot(request.Adapter);
+  if (adapter && (adapter->Faults.Lost || adapter->Removed))
     throw EAdapterLost("The network adapter " + adapter->Name + " is no longer available");
   if (!adapter || adapter->Waiting.empty()) return false;
   TQueuedFrame& frame = adapter->Waiting.front();

@@ -41,6 +41,10 @@ class TLabDriver : public IPacketDriver {
   TAdapterHandle AddAdapter(const std::string& name, const TMacAddress& mac, const std::string& description = {},
                             uint16_t mtu = 1500, uint32_t medium = kMedium8023);
 
+  // The adapter is unplugged: it leaves the adapter list, and its handle
+  // names nothing from now on (one added again gets a new handle).
+  void RemoveAdapter(TAdapterHandle adapter);
+
   // A frame arriving on the adapter from the network (device flag 2).
   void ReceiveFromWire(TAdapterHandle adapter, const std::vector<uint8_t>& frame);
   // A frame the local stack sends through the adapter (device flag 1).
@@ -93,9 +97,11 @@ class TLabDriver : public IPacketDriver {
     std::deque<TQueuedFrame> Waiting;
     std::vector<TLabFrame> ToWire, ToStack;
     uint64_t ToWireCount = 0, ToStackCount = 0;
+    bool Removed = false;
   };
 
-  TAdapter* Find(TAdapterHandle adapter);  // under FMutex
+  TAdapter* Slot(TAdapterHandle adapter);  // under FMutex; also an unplugged one
+  TAdapter* Find(TAdapterHandle adapter);  // under FMutex; a present one only
   void Feed(TAdapterHandle adapter, const std::vector<uint8_t>& frame, uint32_t deviceFlags);
   void Emit(TAdapter& adapter, bool toWire, const uint8_t* data, uint32_t length, uint32_t deviceFlags,
             uint32_t packetFlags);  // under FMutex

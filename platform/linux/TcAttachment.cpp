@@ -39,12 +39,19 @@ bpf_tc_hook ClsBpfHook(uint32_t deviceIndex, TTcAttachPoint point) {
   return hook;
 }
 
-int DetachClsBpf(uint32_t deviceIndex, TTcAttachPoint point) {
-  bpf_tc_hook hook = ClsBpfHook(deviceIndex, point);
+// Our filter's place on a hook: one handle and priority, so that attaching,
+// asking and removing all name the same filter.
+bpf_tc_opts ClsBpfOptions() {
   bpf_tc_opts options{};
   options.sz = sizeof options;
   options.handle = kClsBpfHandle;
   options.priority = kClsBpfPriority;
+  return options;
+}
+
+int DetachClsBpf(uint32_t deviceIndex, TTcAttachPoint point) {
+  bpf_tc_hook hook = ClsBpfHook(deviceIndex, point);
+  bpf_tc_opts options = ClsBpfOptions();
   return bpf_tc_detach(&hook, &options);
 }
 
@@ -68,11 +75,8 @@ TTcAttachment::TTcAttachment(TAttachKind kind, uint32_t deviceIndex, TTcAttachPo
       errno = -error;
       ThrowSystemError(what + " (clsact)");
     }
-    bpf_tc_opts options{};
-    options.sz = sizeof options;
+    bpf_tc_opts options = ClsBpfOptions();
     options.prog_fd = program.Fd();
-    options.handle = kClsBpfHandle;
-    options.priority = kClsBpfPriority;
     error = bpf_tc_attach(&hook, &options);
     if (error < 0) {
       errno = -error;
@@ -145,10 +149,7 @@ std::vector<uint32_t> AttachedProgramIds(uint32_t deviceIndex, TTcAttachPoint po
 
 uint32_t ClsBpfProgramId(uint32_t deviceIndex, TTcAttachPoint point) {
   bpf_tc_hook hook = ClsBpfHook(deviceIndex, point);
-  bpf_tc_opts options{};
-  options.sz = sizeof options;
-  options.handle = kClsBpfHandle;
-  options.priority = kClsBpfPriority;
+  bpf_tc_opts options = ClsBpfOptions();
   return bpf_tc_query(&hook, &options) == 0 ? options.prog_id : 0;
 }
 

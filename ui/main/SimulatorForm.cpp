@@ -313,11 +313,16 @@ void TSimulatorForm::FillAdapterList() {
     MessageBoxes().ShowError(this, tr("Unable to find any network interfaces"));
     return;
   }
-  for (uint32_t i = 0; i < Adapters.AdapterCount && i < kMaxAdapters; ++i) {
-    const std::string shown = FEngine.Driver.ConvertWindows2000AdapterName(Adapters.AdapterNameList[i]);
-    InterfaceCombobox->addItem(
-        QString::fromStdString(shown.empty() ? AdapterNameText(Adapters.AdapterNameList[i]) : shown));
+  InterfaceCombobox->addItems(AdapterTexts(Adapters));
+}
+
+QStringList TSimulatorForm::AdapterTexts(const TTcpAdapterList& list) {
+  QStringList texts;
+  for (uint32_t i = 0; i < list.AdapterCount && i < kMaxAdapters; ++i) {
+    const std::string shown = FEngine.Driver.ConvertWindows2000AdapterName(list.AdapterNameList[i]);
+    texts << QString::fromStdString(shown.empty() ? AdapterNameText(list.AdapterNameList[i]) : shown);
   }
+  return texts;
 }
 
 QStringList TSimulatorForm::AdapterNames() const {
@@ -458,7 +463,9 @@ void TSimulatorForm::ShowRunningState() {
 }
 
 void TSimulatorForm::StartSimulation() {
-  if (Adapters.AdapterCount == 0 || Model.CardIndex < 0 || Running() || FStarting) return;
+  if (Running() || FStarting) return;
+  if (FAdapterListStale && !RereadAdapterList()) return;
+  if (Adapters.AdapterCount == 0 || Model.CardIndex < 0) return;
   {
     TActionBusy busy(Actions.ActionStartStop, FStarting);
     Timer->start();
@@ -494,20 +501,47 @@ void TSimulatorForm::StopSimulation() {
     FSimulation.Stop();
   }
   DrainEffects();
+  // The last part-second's frames are counted too, and the rows keep them.
+  RefreshStatistics();
   lvConnections->ClearConnections();
   ShowRunningState();
+}
+
+void TSimulatorForm::StopAfterLostAdapter() {
+  StopSimulation();
+  // The lost adapter's handle names nothing now, and a device that comes
+  // back under its name gets another one: the next start reads the list
+  // again, when the device may be back.
+  FAdapterListStale = true;
+}
+
+bool TSimulatorForm::RereadAdapterList() {
+  const QString chosen = InterfaceCombobox->currentText();
+  TTcpAdapterList fresh{};
+  if (!FEngine.Driver.GetTcpipBoundAdaptersInfo(fresh)) fresh.AdapterCount = 0;
+  // Until the chosen adapter is back, the list stays as the user knows it:
+  // another adapter in its place would impair traffic nobody chose.
+  if (!AdapterTexts(fresh).contains(chosen)) {
+    MessageBoxes().ShowError(this, tr("The network adapter %1 is no longer available").arg(chosen));
+    return false;
+  }
+  FAdapterListStale = false;
+  FillAdapterList();
+  Model.CardIndex = InterfaceCombobox->findText(chosen);
+  ShowModel();
+  return true;
 }
 
 void TSimulatorForm::ServeErrorReports() {
   FErrors.ServePending();
   // A lost adapter has been reported and its hooks are off; nothing more
   // can be emulated on it.
-  if (FSimulation.AdapterLost()) StopSimulation();
+  if (FSimulation.AdapterLost()) StopAfterLostAdapter();
 }
 
 void TSimulatorForm::TimerTick() {
   if (FSimulation.AdapterLost()) {
-    StopSimulation();
+    StopAfterLostAdapter();
     return;
   }
   const uint32_t in = FEngine.TickBytes.In.exchange(0);

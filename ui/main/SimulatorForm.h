@@ -70,6 +70,11 @@ class TSimulatorForm : public QMainWindow {
 
   void StartSimulation();
   void StopSimulation();
+  // Stops after the adapter went away; the next start reads the list again.
+  void StopAfterLostAdapter();
+  // Reads the list again; true when the chosen adapter is in it.
+  bool RereadAdapterList();
+  QStringList AdapterTexts(const TTcpAdapterList& list);
   // Shows the engine threads' waiting reports; stops a simulation that has
   // lost its adapter.
   void ServeErrorReports();
@@ -183,6 +188,7 @@ class TSimulatorForm : public QMainWindow {
   TErrorChannel FErrors;
   TSimulation FSimulation;
   bool FStarting = false;
+  bool FAdapterListStale = false;
   bool FShownOnce = false;
   bool FClosed = false;
 };

@@ -16,6 +16,8 @@ TTransferRateTab::TTransferRateTab(TSettingsModel& model, QWidget* parent) : TSe
   information->setObjectName(QStringLiteral("gbInformation"));
   ListViewStats = CreateStatisticsList(information);
   auto* informationLayout = new QHBoxLayout(information);
+  // Narrow margins: every counter row fits without a scroll bar.
+  informationLayout->setContentsMargins(4, 2, 4, 4);
   informationLayout->addWidget(ListViewStats);
 
   auto* layout = new QGridLayout(this);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QSlider>
+#include <QScrollBar>
 #include <QTreeWidget>
 
 #include "config/CommandLine.h"
@@ -57,6 +58,23 @@ TEST_F(SimulationWindowTest, StartAndStopChangeTheActionsLookAndTheAdapterList) 
   EXPECT_TRUE(form.InterfaceCombobox->isEnabled());
   EXPECT_TRUE(form.Actions.ActionBridging->isEnabled());
   EXPECT_FALSE(form.Timer->isActive());
+}
+
+// The tab's height is fixed, so the list must hold every counter row
+// without a scroll bar, even in the smallest window and with the 10 point
+// font of a usual desktop (the offscreen platform's own font is smaller).
+TEST_F(SimulationWindowTest, EveryCounterRowIsVisibleInTheSmallestWindow) {
+  TSimulatorForm& form = *Rig.Form;
+  QFont desktop = form.font();
+  desktop.setPointSize(10);
+  form.setFont(desktop);
+  form.show();
+  form.resize(form.minimumSize());
+  QApplication::processEvents();
+  QTreeWidget* list = form.TransferRateTab->ListViewStats;
+  const QRect last = list->visualItemRect(list->topLevelItem(list->topLevelItemCount() - 1));
+  EXPECT_LE(last.bottom(), list->viewport()->height());
+  EXPECT_FALSE(list->verticalScrollBar()->isVisible());
 }
 
 TEST_F(SimulationWindowTest, RowsCountDuringARunKeepTheirValuesAfterItAndStartAgainAtZero) {
@@ -190,6 +208,38 @@ TEST_F(SimulationWindowTest, ALostAdapterIsShownAndStopsTheSimulation) {
   EXPECT_EQ(form.Actions.ActionStartStop->text(), "&Start");
   EXPECT_TRUE(form.InterfaceCombobox->isEnabled());
   EXPECT_FALSE(form.Timer->isActive());
+}
+
+// Unplugged, an adapter that comes back has another handle: the next start
+// reads the list again and intercepts the adapter of the chosen name that is
+// there now, or refuses while it is still away. The frames of the lost run's
+// last part-second are in the rows.
+TEST_F(SimulationWindowTest, AnAdapterPluggedInAgainIsInterceptedByTheNextStart) {
+  TSimulatorForm& form = *Rig.Form;
+  form.InterfaceCombobox->setCurrentIndex(1);
+  form.InterfaceCombobox->activated(1);
+  const QString chosen = form.InterfaceCombobox->currentText();
+  form.StartSimulation();
+  ASSERT_TRUE(Rig.WaitUntil([&] { return Rig.Driver.Intercepting(Rig.B); }));
+  for (uint8_t i = 0; i < 4; ++i) Rig.Driver.ReceiveFromWire(Rig.B, LabFrame(i));
+  ASSERT_TRUE(Rig.WaitUntil([&] { return Rig.Driver.DeliveredToStackCount(Rig.B) == 4; }));
+  Rig.Driver.RemoveAdapter(Rig.B);
+  ASSERT_TRUE(Rig.WaitUntil([&] { return !form.Running(); }));
+  EXPECT_EQ(Row(0), "240 / 0");
+
+  // Still away: no other adapter is impaired in its place.
+  form.StartSimulation();
+  EXPECT_FALSE(form.Running());
+  EXPECT_FALSE(Rig.Driver.Intercepting(Rig.A));
+  ASSERT_EQ(Rig.Boxes.Errors.size(), 2u);
+  EXPECT_EQ(Rig.Boxes.Errors[1], "The network adapter " + chosen.toStdString() + " is no longer available");
+
+  const TAdapterHandle again = Rig.Driver.AddAdapter("lab1", {0x02, 0, 0, 0, 0, 0x02}, "Lab adapter 1");
+  EXPECT_EQ(form.InterfaceCombobox->currentText(), chosen);
+  form.StartSimulation();
+  EXPECT_TRUE(Rig.WaitUntil([&] { return Rig.Driver.Intercepting(again); }));
+  EXPECT_EQ(Rig.Boxes.Errors.size(), 2u) << Rig.Boxes.Errors.back();
+  form.StopSimulation();
 }
 
 TEST_F(SimulationWindowTest, BridgeWithoutTheSelectedAdapterRefusesToStart) {
