@@ -7,6 +7,7 @@
 // their last descriptor.
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/TapDevice.h"
