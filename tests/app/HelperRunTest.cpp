@@ -238,14 +238,27 @@ TEST_F(HelperRun, TheHelperCutsConnectionsAndResolvesNeighboursForTheProgram) {
             ShellOutput(TNetnsLab::In(FPeer) + "cat /sys/class/net/p0/address"));
 }
 
-TEST_F(HelperRun, TheSameUserOutsideTheGroupIsToldToJoinIt) {
-  Start("--headless --driver linux /runtime:30", false);
-  ASSERT_TRUE(FRun.waitForFinished(30000));
-  EXPECT_EQ(FRun.exitCode(), 1);
-  const std::string errors = FRun.readAllStandardError().toStdString();
-  EXPECT_NE(errors.find("add yourself to the group ovelda-tarnwick and log in again\n"), std::string::npos)
-      << errors;
-  EXPECT_TRUE(HookPrograms().empty());
+TEST_F(HelperRun, WithoutTheGroupOrTheHelperTheDriverCheckSaysWhichAndWhatToDo) {
+  const struct {
+    const char* Name;
+    bool InGroup;
+    bool RemoveHelper;
+    std::string Expected;
+  } cases[] = {
+      {"the same user outside the group", false, false,
+       "add yourself to the group ovelda-tarnwick and log in again\n"},
+      {"no helper beside the program", true, true, "is missing: install the package ovelda-tarnwick"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    if (c.RemoveHelper) fs::remove(FTree + "/libexec/ovelda-tarnwick/ovelda-tarnwick-helper");
+    Start("--headless --driver linux /runtime:30", c.InGroup);
+    ASSERT_TRUE(FRun.waitForFinished(30000));
+    EXPECT_EQ(FRun.exitCode(), 1);
+    const std::string errors = FRun.readAllStandardError().toStdString();
+    EXPECT_NE(errors.find(c.Expected), std::string::npos) << errors;
+    EXPECT_TRUE(HookPrograms().empty());
+  }
 }
 
 TEST_F(HelperRun, AProgramWithCapabilitiesOfItsOwnRefusesToStart) {
