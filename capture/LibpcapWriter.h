@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "config/CaptureClock.h"
-#include "config/ChunkQueue.h"
+#include "capture/CaptureClock.h"
+#include "capture/ChunkQueue.h"
 #include "common/FileDescriptor.h"
 
 // The position in the "Session write mode" list.

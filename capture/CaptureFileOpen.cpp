@@ -1,4 +1,4 @@
-#include "config/CaptureFileOpen.h"
+#include "capture/CaptureFileOpen.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,7 +12,7 @@
 #include <optional>
 #include <system_error>
 
-#include "config/LibpcapWriter.h"
+#include "capture/LibpcapWriter.h"
 
 namespace {
 
