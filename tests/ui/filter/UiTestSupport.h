@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "common/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 // Records every box; input boxes answer from a queue (nullopt = cancelled,
 // an empty queue cancels too).
