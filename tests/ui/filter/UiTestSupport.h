@@ -1,6 +1,6 @@
 #pragma once
-// What the filter windows' tests share: message boxes that record instead of
-// blocking, focus and screenshot helpers.
+// What the filter windows' and the address fields' tests share: message boxes
+// that record instead of blocking, focus and screenshot helpers.
 #include <gtest/gtest.h>
 
 #include <QApplication>
