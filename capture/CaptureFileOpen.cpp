@@ -12,8 +12,6 @@
 #include <optional>
 #include <system_error>
 
-#include "capture/LibpcapWriter.h"
-
 namespace {
 
 // A capture holds every frame of the adapter: only its owner may read it.
