@@ -14,7 +14,7 @@ cmake --build build-bench -j "$(nproc)"
 case "$group" in
   engine)
     build-bench/bench/engine/ot_bench_engine
-    [ -x build-bench/bench/config/ot_bench_capture ] && build-bench/bench/config/ot_bench_capture
+    [ -x build-bench/bench/capture/ot_bench_capture ] && build-bench/bench/capture/ot_bench_capture
     ;;
   netns)
     ot_ensure_packages "${OT_TOOL_PACKAGES[@]}"

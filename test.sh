@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, and runs every test: the main
+# Installs what is missing, checks that the source folders include only the
+# layers below them, builds everything, and runs every test: the main
 # build, the core under ThreadSanitizer and under AddressSanitizer with
 # UndefinedBehaviorSanitizer, and a short run of every fuzzer.
 set -euo pipefail
@@ -9,6 +10,9 @@ ot_ensure_packages "${OT_BUILD_PACKAGES[@]}" "${OT_TOOL_PACKAGES[@]}"
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+
+echo "== include layers"
+scripts/check-layers.sh
 
 echo "== main build"
 ot_configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -6,13 +6,13 @@
 #include "app/DesktopIdentity.h"
 #include "app/InstanceProtocol.h"
 #include "app/SignalWatch.h"
-#include "common/MessageBoxes.h"
 #include "config/PersistentSettings.h"
 #include "engine/Random.h"
 #include "platform/TimerFd.h"
 #include "platform/linux/AdapterConfig.h"
 #include "ui/main/RunSimulatorWindow.h"
 #include "ui/main/SimulatorForm.h"
+#include "widgets/MessageBoxes.h"
 
 bool HasDisplay() {
   if (qgetenv("QT_QPA_PLATFORM") == "offscreen") return false;

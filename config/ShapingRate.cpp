@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "common/Trim.h"
 #include "config/FormatBitRate.h"
-#include "config/Trim.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <exception>
 
+#include "capture/LibpcapWriter.h"
 #include "common/Assertion.h"
-#include "config/LibpcapWriter.h"
 #include "engine/CorruptionModel.h"
 #include "engine/DuplicationModel.h"
 #include "engine/LatencyModel.h"

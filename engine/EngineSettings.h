@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "common/TrafficDirection.h"
-#include "config/PortBlocking.h"
 #include "filter/FilterSettings.h"
+#include "filter/PortBlocking.h"
 
 enum class TLatencyKind : uint8_t { lkFixed = 0, lkRandom = 1 };
 enum class TLossType : uint8_t { ltPercentage = 0, ltFixedNumber = 1 };

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "config/LibpcapWriter.h"
+#include "capture/LibpcapWriter.h"
 #include "engine/BridgeProcess.h"
 #include "engine/EngineThreads.h"
 #include "engine/Process.h"

@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 
 #include "common/Assertion.h"
-#include "common/MessageBoxes.h"
 #include "config/FormatBitRate.h"
+#include "widgets/MessageBoxes.h"
 
 TPresetsForm::TPresetsForm(QWidget* parent, const std::array<QIcon, 3>& kindIcons)
     : QDialog(parent), PresetList(kPresets.begin(), kPresets.end()) {

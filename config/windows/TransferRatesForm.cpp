@@ -4,8 +4,8 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
-#include "common/MessageBoxes.h"
 #include "config/windows/TransferRatesFormEdit.h"
+#include "widgets/MessageBoxes.h"
 
 namespace {
 

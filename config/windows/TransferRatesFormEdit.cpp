@@ -3,8 +3,8 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
-#include "common/MessageBoxes.h"
 #include "config/ShapingRate.h"
+#include "widgets/MessageBoxes.h"
 
 TTransferRatesFormEdit::TTransferRatesFormEdit(QWidget* parent, const QString& caption, const std::string& name,
                                                const std::string& rateText)

@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/IPEdit.h"
-#include "common/MessageBoxes.h"
+#include "widgets/IPEdit.h"
+#include "widgets/MessageBoxes.h"
 
 TAddIPForm::TAddIPForm(const TIPAddr& address, QWidget* parent) : QDialog(parent) {
   const bool ipv6 = address.Ver == atIPv6;

@@ -10,9 +10,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "common/IPEdit.h"
-#include "common/MessageBoxes.h"
 #include "filter/windows/RuleSidePage.h"
+#include "widgets/IPEdit.h"
+#include "widgets/MessageBoxes.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/MessageBoxes.h"
 #include "filter/windows/AddIPForm.h"
+#include "widgets/MessageBoxes.h"
 
 namespace {
 

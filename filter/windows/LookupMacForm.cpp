@@ -8,8 +8,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "common/IPEdit.h"
-#include "common/MessageBoxes.h"
+#include "widgets/IPEdit.h"
+#include "widgets/MessageBoxes.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <QVBoxLayout>
 
 #include "common/Assertion.h"
-#include "common/IPEdit.h"
-#include "common/MessageBoxes.h"
+#include "widgets/IPEdit.h"
+#include "widgets/MessageBoxes.h"
 
 namespace {
 

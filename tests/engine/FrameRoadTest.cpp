@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "config/LibpcapWriter.h"
+#include "capture/LibpcapWriter.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace {

@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <thread>
 
+#include "capture/LibpcapWriter.h"
 #include "engine/BridgeProcess.h"
-#include "config/LibpcapWriter.h"
 #include "engine/Simulation.h"
 #include "platform/LabDriver.h"
 #include "platform/MonotonicClock.h"
 #include "platform/TimerFd.h"
-#include "tests/config/FileSizeLimit.h"
+#include "tests/capture/FileSizeLimit.h"
 #include "tests/engine/EngineFixture.h"
 #include "tests/engine/HangGuard.h"
 

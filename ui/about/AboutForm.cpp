@@ -6,13 +6,13 @@
 #include <QSysInfo>
 #include <QVBoxLayout>
 
-#include "common/MessageBoxes.h"
 #include "ui/about/HelpActions.h"
 #include "ui/about/LinkLabel.h"
 #include "ui/about/ProductLogo.h"
 #include "ui/about/ProgramVersion.h"
 #include "ui/about/VendorAddresses.h"
-#include "common/ScreenScale.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/ScreenScale.h"
 
 namespace {
 

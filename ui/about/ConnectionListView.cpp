@@ -4,10 +4,10 @@
 #include <QHeaderView>
 #include <QMenu>
 
-#include "common/MessageBoxes.h"
 #include "ui/about/ConnectionRows.h"
 #include "ui/about/ConnectionSource.h"
-#include "common/ScreenScale.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/ScreenScale.h"
 
 const char* const TConnectionListView::kIPv6NotTerminable = "IPv6 connections cannot be terminated";
 

@@ -2,10 +2,10 @@
 
 #include <QDesktopServices>
 
-#include "common/MessageBoxes.h"
 #include "ui/about/AboutForm.h"
 #include "ui/about/ManualLocation.h"
 #include "ui/about/VendorAddresses.h"
+#include "widgets/MessageBoxes.h"
 
 bool OpenAddress(QWidget* owner, const QUrl& url) {
   if (QDesktopServices::openUrl(url)) return true;

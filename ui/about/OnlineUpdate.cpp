@@ -5,11 +5,11 @@
 #include <QPointer>
 #include <QRandomGenerator>
 
-#include "common/MessageBoxes.h"
 #include "ui/about/ProgramVersion.h"
 #include "ui/about/ProgressWindow.h"
 #include "ui/about/UpdateFoundDialog.h"
 #include "ui/about/VersionComparison.h"
+#include "widgets/MessageBoxes.h"
 
 TOnlineUpdate::TOnlineUpdate(const QUrl& versionUrl, const QUrl& downloadUrl, QWidget* mainWindow)
     : QObject(mainWindow),

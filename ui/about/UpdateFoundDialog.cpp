@@ -9,7 +9,7 @@
 #include "ui/about/HelpActions.h"
 #include "ui/about/ProductLogo.h"
 #include "ui/about/WindowPlacement.h"
-#include "common/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 
 TUpdateFoundDialog::TUpdateFoundDialog(const QString& caption, const QString& message, const QString& button,
                                        const QUrl& downloadUrl, QWidget* owner)

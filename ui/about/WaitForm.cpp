@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "ui/about/ProductLogo.h"
-#include "common/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 
 TfmWaitForm::TfmWaitForm(QWidget* parent) : QFrame(parent, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("fmWaitForm"));

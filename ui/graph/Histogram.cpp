@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "common/Assertion.h"
-#include "common/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "ui/graph/DottedLines.h"
 #include "ui/graph/GraphScale.h"
 #include "ui/graph/OffsetText.h"
-#include "common/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 
 using TSeries = TSampleHistory::TSeries;
 

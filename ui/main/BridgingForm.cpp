@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "common/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 TBridgingForm::TBridgingForm(QWidget* parent, const TTcpAdapterList& adapters, const QStringList& names,
                              const TBridgeSettings& bridge)

@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "common/MessageBoxes.h"
 #include "engine/ErrorChannel.h"
+#include "widgets/MessageBoxes.h"
 
 class TMessageBoxErrorSink : public IErrorSink {
  public:

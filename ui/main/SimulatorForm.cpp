@@ -9,7 +9,6 @@
 #include <QScreen>
 
 #include "common/Assertion.h"
-#include "common/MessageBoxes.h"
 #include "config/CommandLine.h"
 #include "config/ModelApply.h"
 #include "config/Presets.h"
@@ -41,6 +40,7 @@
 #include "ui/graph/EffectChart.h"
 #include "ui/graph/GraphPopupMenu.h"
 #include "ui/graph/Histogram.h"
+#include "widgets/MessageBoxes.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "common/MessageBoxes.h"
 #include "platform/linux/NetStat.h"
+#include "widgets/MessageBoxes.h"
 
 // Records every box. OnBox runs while a box would be open (a real box runs
 // the event loop meanwhile, so timers fire).

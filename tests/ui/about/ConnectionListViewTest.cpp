@@ -11,7 +11,7 @@
 #include "AboutTestSupport.h"
 #include "ui/about/ConnectionListView.h"
 #include "ui/about/ConnectionSource.h"
-#include "common/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "ui/about/ProgressWindow.h"
 #include "ui/about/UpdateFoundDialog.h"
 #include "ui/about/VendorAddresses.h"
-#include "common/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 
 TEST(AboutForm, NamesTheProgramAndTheVersionItWasBuiltAs) {
   TAboutForm about;

@@ -16,7 +16,7 @@
 #include "tests/filter/AddressText.h"
 #include "UiTestSupport.h"
 #include "common/Assertion.h"
-#include "common/IPEdit.h"
+#include "widgets/IPEdit.h"
 #include "engine/Engine.h"
 #include "engine/SettingsApply.h"
 #include "engine/SimulatorThread.h"

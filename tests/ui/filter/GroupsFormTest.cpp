@@ -5,7 +5,7 @@
 
 #include "tests/filter/AddressText.h"
 #include "UiTestSupport.h"
-#include "common/IPEdit.h"
+#include "widgets/IPEdit.h"
 #include "filter/windows/AddIPForm.h"
 #include "filter/windows/GroupsForm.h"
 

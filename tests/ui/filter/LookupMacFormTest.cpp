@@ -2,8 +2,8 @@
 #include <QPushButton>
 
 #include "UiTestSupport.h"
-#include "common/IPEdit.h"
 #include "filter/windows/LookupMacForm.h"
+#include "widgets/IPEdit.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <QPushButton>
 
 #include "UiTestSupport.h"
-#include "common/IPEdit.h"
 #include "filter/windows/LookupMacForm.h"
 #include "platform/linux/NeighbourTable.h"
 #include "tests/platform/linux/NetnsLab.h"
+#include "widgets/IPEdit.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the filter windows' tests share: message boxes that record instead of
-// blocking, focus and screenshot helpers.
+// What the filter windows' and the address fields' tests share: message boxes
+// that record instead of blocking, focus and screenshot helpers.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "common/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 // Records every box; input boxes answer from a queue (nullopt = cancelled,
 // an empty queue cancels too).

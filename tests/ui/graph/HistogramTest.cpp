@@ -13,7 +13,7 @@
 #include "ui/graph/HistogramRenderer.h"
 #include "ui/graph/GraphScale.h"
 #include "ui/graph/PlotGeometry.h"
-#include "common/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 
 namespace {
 

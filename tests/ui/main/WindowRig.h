@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "common/MessageBoxes.h"
 #include "engine/Engine.h"
 #include "platform/LabDriver.h"
 #include "platform/MonotonicClock.h"
 #include "platform/TimerFd.h"
 #include "ui/main/FileDialogs.h"
 #include "ui/main/SimulatorForm.h"
+#include "widgets/MessageBoxes.h"
 
 class TFakeMessageBoxes : public IMessageBoxes {
  public:

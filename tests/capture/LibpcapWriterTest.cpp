@@ -1,4 +1,4 @@
-#include "config/LibpcapWriter.h"
+#include "capture/LibpcapWriter.h"
 
 #include <gtest/gtest.h>
 #include <malloc.h>
@@ -17,9 +17,9 @@
 #include <optional>
 #include <thread>
 
-#include "config/CaptureFileOpen.h"
-#include "tests/config/CaptureFileReader.h"
-#include "tests/config/FileSizeLimit.h"
+#include "capture/CaptureFileOpen.h"
+#include "tests/capture/CaptureFileReader.h"
+#include "tests/capture/FileSizeLimit.h"
 
 using namespace capture_reader;
 namespace fs = std::filesystem;

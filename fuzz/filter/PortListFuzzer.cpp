@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "config/PortBlocking.h"
+#include "filter/PortBlocking.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "config/CaptureClock.h"
+#include "capture/CaptureClock.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "common/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 
 #include <QGuiApplication>
 #include <QScreen>

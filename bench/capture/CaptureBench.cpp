@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "config/LibpcapWriter.h"
+#include "capture/LibpcapWriter.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "config/PortBlocking.h"
+#include "filter/PortBlocking.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-#include "tests/config/TestFrames.h"
+#include "tests/filter/PortBlockingFrames.h"
 
 using namespace test_frames;
 

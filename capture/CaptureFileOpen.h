@@ -1,10 +1,18 @@
 #pragma once
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 #include "common/FileDescriptor.h"
 
-enum class TCaptureWriteMode : int;
+// The position in the "Session write mode" list.
+enum class TCaptureWriteMode : int { cmOverwrite = 0, cmAppend = 1, cmAutoRename = 2 };
+
+// A capture file that cannot be opened or started; the message is for the user.
+class ECaptureFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // A capture file opened for writing in one of the session write modes, and
 // locked so that no second capture writer can write it at the same time.

@@ -1,4 +1,4 @@
-#include "config/PortBlocking.h"
+#include "filter/PortBlocking.h"
 
 #include <algorithm>
 #include <climits>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "config/Trim.h"
+#include "common/Trim.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "config/ChunkQueue.h"
+#include "capture/ChunkQueue.h"
 
 #include <gtest/gtest.h>
 

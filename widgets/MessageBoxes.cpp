@@ -1,4 +1,4 @@
-#include "common/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

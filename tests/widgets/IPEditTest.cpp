@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 #include <arpa/inet.h>
 
-#include "UiTestSupport.h"
 #include "common/Assertion.h"
-#include "common/IPEdit.h"
+#include "tests/ui/filter/UiTestSupport.h"
+#include "widgets/IPEdit.h"
 
 namespace {
 

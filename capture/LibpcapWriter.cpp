@@ -1,4 +1,4 @@
-#include "config/LibpcapWriter.h"
+#include "capture/LibpcapWriter.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <system_error>
 
-#include "config/CaptureFileOpen.h"
-#include "config/LibpcapFormat.h"
+#include "capture/CaptureFileOpen.h"
+#include "capture/LibpcapFormat.h"
 
 namespace {
 

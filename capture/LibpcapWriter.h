@@ -3,22 +3,13 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <thread>
 
-#include "config/CaptureClock.h"
-#include "config/ChunkQueue.h"
+#include "capture/CaptureClock.h"
+#include "capture/CaptureFileOpen.h"
+#include "capture/ChunkQueue.h"
 #include "common/FileDescriptor.h"
-
-// The position in the "Session write mode" list.
-enum class TCaptureWriteMode : int { cmOverwrite = 0, cmAppend = 1, cmAutoRename = 2 };
-
-// A capture file that cannot be opened or started; the message is for the user.
-class ECaptureFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // Writes one block to a capture file whole; returns 0 or the errno.
 using TCaptureBlockWriter = std::function<int(int fd, const uint8_t* data, size_t size)>;

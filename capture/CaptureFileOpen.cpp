@@ -1,4 +1,4 @@
-#include "config/CaptureFileOpen.h"
+#include "capture/CaptureFileOpen.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -11,8 +11,6 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
-
-#include "config/LibpcapWriter.h"
 
 namespace {
 

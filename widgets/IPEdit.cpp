@@ -1,4 +1,4 @@
-#include "common/IPEdit.h"
+#include "widgets/IPEdit.h"
 
 #include <QAction>
 #include <QApplication>

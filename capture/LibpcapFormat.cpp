@@ -1,4 +1,4 @@
-#include "config/LibpcapFormat.h"
+#include "capture/LibpcapFormat.h"
 
 namespace {
 

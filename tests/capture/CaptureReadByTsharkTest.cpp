@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/LibpcapWriter.h"
+#include "capture/LibpcapWriter.h"
 
 namespace fs = std::filesystem;
 
