@@ -11,6 +11,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/linux/helper/Datagram.h"
+
 namespace {
 
 constexpr char kHelperRelativePath[] = "/../libexec/ovelda-tarnwick/ovelda-tarnwick-helper";
@@ -53,34 +55,18 @@ pid_t Spawn(const std::string& path, int theirs) {
 
 THelperAnswer Receive(int socket, THelperRequestKind kind, std::vector<TFileDescriptor>& fds) {
   std::vector<uint8_t> buffer(kHelperMessageMax);
-  iovec piece{buffer.data(), buffer.size()};
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * kHelperMaxFds)];
-  msghdr message{};
-  message.msg_iov = &piece;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
-  ssize_t length;
-  do {
-    length = ::recvmsg(socket, &message, MSG_CMSG_CLOEXEC);
-  } while (length < 0 && errno == EINTR);
+  TDatagram datagram = ReceiveDatagram(socket, buffer.data(), buffer.size(), kHelperMaxFds);
   fds.clear();
-  for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
-    if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS) continue;
-    const size_t count = (header->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-    for (size_t i = 0; i < count; ++i) {
-      int fd;
-      std::memcpy(&fd, CMSG_DATA(header) + i * sizeof(int), sizeof fd);
-      fds.emplace_back(fd);
-    }
-  }
-  if (length < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+  for (int fd : datagram.Fds) fds.emplace_back(fd);
+  errno = datagram.Error;
+  if (datagram.Length < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
     throw std::runtime_error("The interception helper did not answer");
-  if (length < 0) ThrowSystemError("Unable to hear from the interception helper");
-  if (length == 0) throw std::runtime_error("The interception helper ended unexpectedly");
+  if (datagram.Length < 0) ThrowSystemError("Unable to hear from the interception helper");
+  if (datagram.Length == 0) throw std::runtime_error("The interception helper ended unexpectedly");
+  const ssize_t length = datagram.Length;
   std::string why;
   std::optional<THelperAnswer> answer = DecodeHelperAnswer(buffer.data(), static_cast<size_t>(length), why);
-  if (!answer || (message.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) != 0 || answer->FdCount != fds.size() ||
+  if (!answer || datagram.Cut || answer->FdCount != fds.size() ||
       answer->Kind != kind) {
     // A reply of a helper of another build: the two do not fit together.
     throw std::runtime_error("The interception helper answered in a form this program does not understand (" +

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/linux/HookOwners.h"
+#include "platform/linux/helper/Datagram.h"
 #include "platform/linux/helper/HelperCapabilities.h"
 #include "platform/linux/helper/HelperService.h"
 
@@ -51,28 +52,11 @@ void CloseOtherDescriptors() {
 // One datagram; 0 when the program's end has closed. Descriptors the
 // program sends along are closed unread.
 ssize_t Receive(uint8_t* buffer, size_t size, bool& cut) {
-  iovec piece{buffer, size};
-  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int) * 8)];
-  msghdr message{};
-  message.msg_iov = &piece;
-  message.msg_iovlen = 1;
-  message.msg_control = control;
-  message.msg_controllen = sizeof control;
-  ssize_t length;
-  do {
-    length = ::recvmsg(kHelperSocketFd, &message, MSG_CMSG_CLOEXEC);
-  } while (length < 0 && errno == EINTR);
-  for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
-    if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS) continue;
-    const size_t count = (header->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-    for (size_t i = 0; i < count; ++i) {
-      int fd;
-      std::memcpy(&fd, CMSG_DATA(header) + i * sizeof(int), sizeof fd);
-      ::close(fd);
-    }
-  }
-  cut = (message.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) != 0;
-  return length;
+  TDatagram datagram = ReceiveDatagram(kHelperSocketFd, buffer, size, 8);
+  for (int fd : datagram.Fds) ::close(fd);
+  cut = datagram.Cut;
+  errno = datagram.Error;
+  return datagram.Length;
 }
 
 bool Send(const THelperReply& reply) {
