@@ -1,7 +1,8 @@
 #pragma once
-// The three small tc programs of the interception, assembled here and loaded
-// into the kernel. A loaded program lives as long as its descriptor (and any
-// attachment that holds it).
+// The interception's tc programs (bpf/Interception.bpf.c, built into the
+// program), loaded into the kernel with the device they send frames to. A
+// loaded program lives as long as its descriptor (and any attachment that
+// holds it).
 #include <cstdint>
 #include <string>
 
@@ -9,7 +10,7 @@
 
 // Carried by every frame this process puts back on the adapter's path, so that
 // the adapter's own programs let it pass instead of stealing it again. Below
-// 2^31 so that the programs can compare it with a sign-extended immediate.
+// 2^31, as it has always been, so that filters of older builds still see it.
 constexpr uint32_t kReinjectMark = 0x4F564644;
 
 // Where a program will be attached. tcx attach points need the program to be
