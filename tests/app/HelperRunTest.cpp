@@ -169,7 +169,9 @@ TEST_F(HelperRun, AGroupMemberInterceptsWithoutCapabilitiesAndKill9RestoresTheAd
     EXPECT_EQ(Capabilities(helper, "CapPrm"), kHelperCapabilities) << "the helper keeps only its three";
     EXPECT_EQ(Capabilities(helper, "CapEff"), 0u) << "and raises none between requests";
     EXPECT_EQ(HookPrograms().size(), 2u);
-    if (clsBpf) EXPECT_NE(ClsBpfIngress(), 0u);
+    if (clsBpf) {
+      EXPECT_NE(ClsBpfIngress(), 0u);
+    }
 
     // 90 ms added each way: the replies come, late, and are counted.
     const std::string ping = ShellOutput(TNetnsLab::In(FPeer) + "ping -q -c 5 -i 0.2 -W 5 10.79.0.1 2>&1");

@@ -104,7 +104,8 @@ double IperfMbits(const std::string& serverNs, const std::string& clientNs, cons
   return std::regex_search(output, match, receiver) ? std::stod(match[1]) : -1;
 }
 
-bool NoInterceptionLeft(uint32_t adapter) {
+// No TAP of ours is left in the namespace.
+bool NoInterceptionDevicesLeft() {
   for (const auto& link : ReadLinkTable())
     if (link.Name.rfind("otin", 0) == 0 || link.Name.rfind("otout", 0) == 0) return false;
   return true;
@@ -224,7 +225,8 @@ TEST_F(LinuxNormalSimulation, AfterAStopTheAdapterIsAsItWas) {
   FSim->Start("h0");
   EXPECT_GE(PingAverageMs(Ping(FPeer, "10.77.0.1", 2)), 55.0);
   FSim->Run->Stop();
-  EXPECT_TRUE(NoInterceptionLeft(h0));
+  EXPECT_TRUE(NoInterceptionDevicesLeft());
+  EXPECT_EQ(TcxProgramCount(h0, kBpfTcxIngress) + TcxProgramCount(h0, kBpfTcxEgress), 0u);
   EXPECT_EQ(Promiscuity("h0"), 0u);
   std::string ping = Ping(FPeer, "10.77.0.1", 3);
   EXPECT_EQ(PingReceived(ping), 3) << ping;
@@ -306,7 +308,7 @@ TEST_F(LinuxNormalSimulation, ARemovedDeviceEndsTheSimulationWithItsHooksRelease
         << FSim->Sink.Messages[0];
     EXPECT_TRUE(FSim->Run->AdapterLost());
     // Before the owner stops anything.
-    EXPECT_TRUE(NoInterceptionLeft(h0));
+    EXPECT_TRUE(NoInterceptionDevicesLeft());
     if (removed != "h0") {
       EXPECT_EQ(TcxProgramCount(h0, kBpfTcxIngress) + TcxProgramCount(h0, kBpfTcxEgress), 0u);
       std::string ping = Ping(FPeer, "10.77.0.1", 2);
@@ -350,7 +352,7 @@ TEST_F(LinuxNormalSimulation, KillNineOfARunningSimulationLeavesTheHostsTalking)
   std::string ping = Ping(FPeer, "10.77.0.1", 2);
   EXPECT_EQ(PingReceived(ping), 2) << ping;
   EXPECT_LT(PingAverageMs(ping), 20.0) << ping;
-  EXPECT_TRUE(NoInterceptionLeft(::if_nametoindex("h0")));
+  EXPECT_TRUE(NoInterceptionDevicesLeft());
 }
 
 class LinuxBridgeSimulation : public ::testing::Test {
@@ -396,7 +398,7 @@ TEST_F(LinuxBridgeSimulation, PingArpAndTcpCrossTheBridge) {
   FSim->Run->Stop();
   EXPECT_EQ(Promiscuity("xa0"), 0u) << "the former hardware filter is back";
   EXPECT_EQ(Promiscuity("xb0"), 0u);
-  EXPECT_TRUE(NoInterceptionLeft(0));
+  EXPECT_TRUE(NoInterceptionDevicesLeft());
   EXPECT_EQ(PingReceived(Ping(FA, "10.88.0.2", 1)), 0) << "and after the stop they are apart again";
 }
 
