@@ -47,12 +47,18 @@ TLinkInfo ParseLink(const nlmsghdr& header) {
 
 }  // namespace
 
+TNetlinkMessage LinkMessage(uint16_t type, uint32_t index, uint16_t flags) {
+  TNetlinkMessage request(type, flags);
+  ifinfomsg link{};
+  link.ifi_family = AF_UNSPEC;
+  link.ifi_index = static_cast<int>(index);
+  request.Append(link);
+  return request;
+}
+
 std::vector<TLinkInfo> ReadLinkTable() {
   TNetlinkSocket socket(NETLINK_ROUTE);
-  TNetlinkMessage request(RTM_GETLINK, 0);
-  ifinfomsg query{};
-  query.ifi_family = AF_UNSPEC;
-  request.Append(query);
+  TNetlinkMessage request = LinkMessage(RTM_GETLINK, 0);
   std::vector<TLinkInfo> links;
   socket.Dump(request, [&](const nlmsghdr& header) {
     if (header.nlmsg_type == RTM_NEWLINK) links.push_back(ParseLink(header));
@@ -62,11 +68,7 @@ std::vector<TLinkInfo> ReadLinkTable() {
 
 TLinkInfo ReadLink(uint32_t index) {
   TNetlinkSocket socket(NETLINK_ROUTE);
-  TNetlinkMessage request(RTM_GETLINK, 0);
-  ifinfomsg query{};
-  query.ifi_family = AF_UNSPEC;
-  query.ifi_index = static_cast<int>(index);
-  request.Append(query);
+  TNetlinkMessage request = LinkMessage(RTM_GETLINK, index);
   TLinkInfo link;
   int error = socket.Request(request, [&](const nlmsghdr& header) {
     if (header.nlmsg_type == RTM_NEWLINK) link = ParseLink(header);

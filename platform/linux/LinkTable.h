@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/Netlink.h"
+
 struct TLinkInfo {
   uint32_t Index = 0;
   std::string Name;
@@ -23,3 +25,7 @@ struct TLinkInfo {
 std::vector<TLinkInfo> ReadLinkTable();
 // The one interface with that index; throws when there is none.
 TLinkInfo ReadLink(uint32_t index);
+
+// An rtnetlink link message (RTM_GETLINK, RTM_SETLINK) about the interface
+// `index`, or about all of them with 0; attributes may follow.
+TNetlinkMessage LinkMessage(uint16_t type, uint32_t index, uint16_t flags = 0);

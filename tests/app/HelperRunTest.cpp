@@ -82,11 +82,7 @@ class HelperRun : public testing::Test {
     ::chmod(FTree.c_str(), 0755);
     BuildTree();
     FLab = std::make_unique<TNetnsLab>();
-    FHost = FLab->AddNamespace("h");
-    FPeer = FLab->AddNamespace("p");
-    FLab->AddVeth(FHost, "h0", FPeer, "p0");
-    FLab->Run(FHost, "ip addr add 10.79.0.1/24 dev h0");
-    FLab->Run(FPeer, "ip addr add 10.79.0.2/24 dev p0");
+    FLab->AddHostAndPeer(FHost, FPeer, "10.79.0.1", "10.79.0.2");
   }
 
   void TearDown() override {

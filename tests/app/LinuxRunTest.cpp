@@ -40,11 +40,7 @@ class LinuxRun : public testing::Test {
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     FDir = pattern;
     FLab = std::make_unique<TNetnsLab>();
-    FHost = FLab->AddNamespace("h");
-    FPeer = FLab->AddNamespace("p");
-    FLab->AddVeth(FHost, "h0", FPeer, "p0");
-    FLab->Run(FHost, "ip addr add 10.78.0.1/24 dev h0");
-    FLab->Run(FPeer, "ip addr add 10.78.0.2/24 dev p0");
+    FLab->AddHostAndPeer(FHost, FPeer, "10.78.0.1", "10.78.0.2");
   }
   void TearDown() override {
     FHolder.reset();

@@ -30,9 +30,7 @@ class HelperService : public testing::Test {
   void SetUp() override {
     OT_REQUIRE_NETNS();
     FLab = std::make_unique<TNetnsLab>();
-    FHost = FLab->AddNamespace("h");
-    FPeer = FLab->AddNamespace("p");
-    FLab->AddVeth(FHost, "h0", FPeer, "p0");
+    FLab->AddHostAndPeer(FHost, FPeer);
     FInside = std::make_unique<TNetnsEnter>(FHost);  // the helpers start in here
     FAdapter = ::if_nametoindex("h0");
   }

@@ -52,11 +52,7 @@ class LinuxDriverTest : public ::testing::Test {
   void SetUp() override {
     OT_REQUIRE_NETNS();
     FLab = std::make_unique<TNetnsLab>();
-    FHost = FLab->AddNamespace("h");
-    FPeer = FLab->AddNamespace("p");
-    FLab->AddVeth(FHost, "h0", FPeer, "p0");
-    FLab->Run(FHost, "ip addr add " + kHostAddress + "/24 dev h0");
-    FLab->Run(FPeer, "ip addr add " + kPeerAddress + "/24 dev p0");
+    FLab->AddHostAndPeer(FHost, FPeer, kHostAddress, kPeerAddress);
     FInside = std::make_unique<TNetnsEnter>(FHost);
     FAdapter = ::if_nametoindex("h0");
     ASSERT_NE(FAdapter, 0u);

@@ -148,11 +148,7 @@ class LinuxNormalSimulation : public ::testing::Test {
   void SetUp() override {
     OT_REQUIRE_NETNS();
     FLab = std::make_unique<TNetnsLab>();
-    FHost = FLab->AddNamespace("h");
-    FPeer = FLab->AddNamespace("p");
-    FLab->AddVeth(FHost, "h0", FPeer, "p0");
-    FLab->Run(FHost, "ip addr add 10.77.0.1/24 dev h0");
-    FLab->Run(FPeer, "ip addr add 10.77.0.2/24 dev p0");
+    FLab->AddHostAndPeer(FHost, FPeer, "10.77.0.1", "10.77.0.2");
     FInside = std::make_unique<TNetnsEnter>(FHost);
     FSim = std::make_unique<TRealSimulation>();
   }

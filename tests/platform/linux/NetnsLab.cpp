@@ -50,6 +50,15 @@ std::string TNetnsLab::AddNamespace(const std::string& shortName) {
   return name;
 }
 
+void TNetnsLab::AddHostAndPeer(std::string& host, std::string& peer, const std::string& hostAddress,
+                               const std::string& peerAddress) {
+  host = AddNamespace("h");
+  peer = AddNamespace("p");
+  AddVeth(host, "h0", peer, "p0");
+  if (!hostAddress.empty()) Run(host, "ip addr add " + hostAddress + "/24 dev h0");
+  if (!peerAddress.empty()) Run(peer, "ip addr add " + peerAddress + "/24 dev p0");
+}
+
 void TNetnsLab::AddVeth(const std::string& nsA, const std::string& a, const std::string& nsB,
                         const std::string& b) {
   Run(nsA, "ip link add " + a + " type veth peer name " + b + " netns " + nsB);

@@ -31,6 +31,11 @@ class TNetnsLab {
   std::string AddNamespace(const std::string& shortName);
   // A veth pair: end a in namespace nsA, end b in nsB, both up.
   void AddVeth(const std::string& nsA, const std::string& a, const std::string& nsB, const std::string& b);
+  // The usual pair: a host namespace with device h0 (where the emulator
+  // runs) and a peer with p0, joined by a veth; each end gets its address
+  // (an IPv4 address in a /24) unless it is empty. Fills in both names.
+  void AddHostAndPeer(std::string& host, std::string& peer, const std::string& hostAddress = {},
+                      const std::string& peerAddress = {});
   // Runs a command inside a namespace; throws when it fails.
   void Run(const std::string& ns, const std::string& command);
   // "ip netns exec <ns> "
