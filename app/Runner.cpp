@@ -132,7 +132,7 @@ bool TRunner::StartSimulation() {
   }
   TSimulationRequest request;
   request.AdapterIndex = FModel.CardIndex;
-  request.Capture = FModel.CaptureValues();
+  request.Capture = CaptureSettingsOf(FModel);
   request.Bridge = FPersistent.Bridge;
   bool applied = false;
   try {

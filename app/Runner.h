@@ -18,7 +18,7 @@
 #include "app/SignalWatch.h"
 #include "config/PersistentSettings.h"
 #include "config/ProfileReader.h"
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 #include "engine/Engine.h"
 #include "engine/ErrorChannel.h"
 #include "engine/Simulation.h"

@@ -1,7 +1,8 @@
 #include "config/Presets.h"
 
-#include <cstdio>
 #include <string>
+
+#include "settings/SettingsDescription.h"
 
 const TPresetItem* FindPreset(std::string_view name) {
   for (const TPresetItem& preset : kPresets) {
@@ -10,24 +11,8 @@ const TPresetItem* FindPreset(std::string_view name) {
   return nullptr;
 }
 
-namespace {
-
-void SelectPresetRate(TSettingsModel& model, const TPresetItem& preset) {
-  const std::string name(preset.Name);
-  if (model.Rates.IndexOfName(name) < 0) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%u:%u", static_cast<unsigned>(preset.InRate),
-                  static_cast<unsigned>(preset.OutRate));
-    model.Rates.Add(TShapingRate(name, text));
-    model.RefreshRateList();
-  }
-  model.RateIndex = model.Rates.IndexOfName(name);
-}
-
-}  // namespace
-
 void ApplyPreset(TSettingsModel& model, const TPresetItem& preset) {
-  SelectPresetRate(model, preset);
+  model.SelectRate(TShapingRate(std::string(preset.Name), preset.InRate, preset.OutRate));
 
   model.LatencyEnabled = preset.Latency != 0;
   model.DelayType = 0;
@@ -37,5 +22,5 @@ void ApplyPreset(TSettingsModel& model, const TPresetItem& preset) {
 
   model.LossEnabled = preset.Loss != 0;
   model.LossType = 0;
-  model.LossPosition = model.LossRange().Clamp(preset.Loss * 10);
+  model.LossPosition = FitSetting(SettingOf(&TSettingsModel::LossPosition), model, preset.Loss * 10);
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 
 struct TPresetItem {
   uint8_t Kind;           // 0 3G, 1 Edge, 2 WiFi: selects the row's icon only

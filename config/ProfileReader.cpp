@@ -3,11 +3,11 @@
 #include <QDomDocument>
 #include <stdexcept>
 
-#include "common/Assertion.h"
 #include "config/FilterProfile.h"
 #include "config/ProfileRefused.h"
 #include "config/ProfileValues.h"
 #include "config/XmlSafety.h"
+#include "settings/SettingsDescription.h"
 
 namespace {
 
@@ -42,14 +42,11 @@ void ReadRates(const QDomElement& rates, TSettingsModel& m) {
   m.RefreshRateList();
 }
 
-int ListPosition(int position, size_t count) {
-  return position >= 0 && static_cast<size_t>(position) < count ? position : -1;
-}
-
+// A number is a position in the list; any other text is the adapter's name.
 int AdapterPosition(const QString& text, const TAdapterChoices& adapters) {
   bool number = false;
   const int position = text.trimmed().toInt(&number, 10);
-  if (number) return ListPosition(position, adapters.Texts.size());
+  if (number) return position;
   const std::string wanted = text.toStdString();
   for (size_t i = 0; i < adapters.Texts.size(); ++i) {
     if (adapters.Texts[i] == wanted) return static_cast<int>(i);
@@ -57,74 +54,49 @@ int AdapterPosition(const QString& text, const TAdapterChoices& adapters) {
   return -1;
 }
 
-void ReadGeneral(const QDomElement& general, TSettingsModel& m, const TAdapterChoices& adapters) {
-  const QDomElement rates = ChildElement(general, QStringLiteral("rates"));
-  if (!rates.isNull()) ReadRates(rates, m);
-  m.Direction = ClampChoice(ReadChildInteger(general, QStringLiteral("direction"), 2), kDirectionChoices);
-  // A position past the list selects nothing, and applying then reports
-  // that the rate cannot be set.
-  m.RateIndex = ListPosition(ReadChildInteger(general, QStringLiteral("rateindex"), 0), m.Rates.Count());
-  m.CardIndex = AdapterPosition(
-      ReadChildValue(general, QStringLiteral("cardindex"), QString::number(adapters.DefaultIndex)), adapters);
+QString QtText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// One element into its model field, by the setting's kind; a value outside
+// the range is fitted as the setting says.
+void ReadSetting(const QDomElement& section, const TSettingDescription& setting, TSettingsModel& m,
+                 const TAdapterChoices& adapters) {
+  const QString element = QtText(ElementOf(setting));
+  switch (setting.Kind) {
+    case TSettingKind::skBoolean:
+      SetNumber(setting, m, ReadChildBoolean(section, element, setting.WhenMissing != 0) ? 1 : 0);
+      break;
+    case TSettingKind::skInteger:
+    case TSettingKind::skChoice:
+      SetNumber(setting, m, FitSetting(setting, m, ReadChildInteger(section, element, setting.WhenMissing)));
+      break;
+    case TSettingKind::skAdapter: {
+      const QString text = ReadChildValue(section, element, QString::number(adapters.DefaultIndex));
+      const int count = static_cast<int>(adapters.Texts.size());
+      SetNumber(setting, m, FitSetting(setting, m, AdapterPosition(text, adapters), count));
+      break;
+    }
+    case TSettingKind::skText:
+      SetText(setting, m, ReadChildString(section, element));
+      break;
+  }
 }
 
-void ReadLatency(const QDomElement& e, TSettingsModel& m) {
-  m.LatencyEnabled = ReadChildBoolean(e, QStringLiteral("enabled"), false);
-  m.DelayType = ClampChoice(ReadChildInteger(e, QStringLiteral("type"), 0), kDelayTypeChoices);
-  m.DelayFrom = kDelayRange.Clamp(ReadChildInteger(e, QStringLiteral("delayfrom"), 0));
-  m.DelayTo = kDelayRange.Clamp(ReadChildInteger(e, QStringLiteral("delayto"), 0));
-  m.LatencyPercent = kLatencyPercentRange.Clamp(ReadChildInteger(e, QStringLiteral("impact"), 1));
-  m.Correlation = kCorrelationRange.Clamp(ReadChildInteger(e, QStringLiteral("correlation"), 0));
-}
-
-void ReadLoss(const QDomElement& e, TSettingsModel& m) {
-  m.LossEnabled = ReadChildBoolean(e, QStringLiteral("enabled"), false);
-  m.LossPosition = m.LossRange().Clamp(ReadChildInteger(e, QStringLiteral("impact"), 10));
-  m.LossType = ClampChoice(ReadChildInteger(e, QStringLiteral("type"), 0), kShareTypeChoices);
-  m.LossLo = kBurstRange.Clamp(ReadChildInteger(e, QStringLiteral("burstlo"), 1));
-  m.LossHi = kBurstRange.Clamp(ReadChildInteger(e, QStringLiteral("bursthi"), 1));
-}
-
-void ReadDuplication(const QDomElement& e, TSettingsModel& m) {
-  m.DuplicationEnabled = ReadChildBoolean(e, QStringLiteral("enabled"), false);
-  m.DuplicationPosition = m.DuplicationRange().Clamp(ReadChildInteger(e, QStringLiteral("impact"), 10));
-  m.DuplicationType = ClampChoice(ReadChildInteger(e, QStringLiteral("type"), 0), kShareTypeChoices);
-}
-
-void ReadReordering(const QDomElement& e, TSettingsModel& m) {
-  m.ReorderingEnabled = ReadChildBoolean(e, QStringLiteral("enabled"), false);
-  m.ReorderingPosition = m.ReorderingRange().Clamp(ReadChildInteger(e, QStringLiteral("impact"), 10));
-  m.ReorderingGap = kGapRange.Clamp(ReadChildInteger(e, QStringLiteral("gap"), 1));
-}
-
-void ReadCorruption(const QDomElement& e, TSettingsModel& m) {
-  m.CorruptionEnabled = ReadChildBoolean(e, QStringLiteral("enabled"), false);
-  m.CorruptionPosition = m.CorruptionRange().Clamp(ReadChildInteger(e, QStringLiteral("impact"), 10));
-  const int type = ReadChildInteger(e, QStringLiteral("type"), 0);
-  OT_ASSERT(type >= 0 && type < kCorruptionChoices, "GUIMain", "Wrong corruption type");
-  m.CorruptionChoice = type;
-  m.BitErrorText = ReadChildString(e, QStringLiteral("berval"));
-  m.BitErrorUnit = ClampChoice(ReadChildInteger(e, QStringLiteral("time"), 0), kBitErrorUnitChoices);
+// The sections in the order of the description. In "general" the rate
+// table comes first, since the rate position counts in it; a missing
+// section leaves its controls as they were.
+void ReadSections(const QDomElement& root, TSettingsModel& m, const TAdapterChoices& adapters) {
+  std::string_view current;
+  QDomElement section;
+  for (const TSettingDescription& setting : SettingDescriptions()) {
+    if (SectionOf(setting) != current) {
+      current = SectionOf(setting);
+      section = ChildElement(root, QtText(current));
+      const QDomElement rates = current == "general" ? ChildElement(section, QStringLiteral("rates")) : QDomElement();
+      if (!rates.isNull()) ReadRates(rates, m);
+    }
+    if (!section.isNull()) ReadSetting(section, setting, m, adapters);
+  }
   m.CheckBitErrorValue();
-}
-
-void ReadCapture(const QDomElement& e, TSettingsModel& m) {
-  m.CaptureEnabled = ReadChildBoolean(e, QStringLiteral("enabled"), false);
-  m.CaptureBefore = ReadChildString(e, QStringLiteral("before"));
-  m.CaptureAfter = ReadChildString(e, QStringLiteral("after"));
-  m.CaptureMode = ClampChoice(ReadChildInteger(e, QStringLiteral("writemode"), 0), kCaptureModeChoices);
-}
-
-void ReadBlocking(const QDomElement& e, TSettingsModel& m) {
-  m.BlockingEnabled = ReadChildBoolean(e, QStringLiteral("enabled"), false);
-  // Parsed only when the settings are applied.
-  m.PortList = ReadChildString(e, QStringLiteral("portlist"));
-}
-
-template <typename Reader>
-void ReadSection(const QDomElement& root, const char* name, TSettingsModel& m, Reader read) {
-  const QDomElement section = ChildElement(root, QString::fromLatin1(name));
-  if (!section.isNull()) read(section, m);
 }
 
 }  // namespace
@@ -142,15 +114,7 @@ bool ReadProfileDocument(const QByteArray& bytes, TSettingsModel& model, const T
   // part-way changes nothing, and so cannot leave half a rule behind for
   // the last configuration to keep.
   TSettingsModel read = model;
-  const QDomElement general = ChildElement(root, QStringLiteral("general"));
-  if (!general.isNull()) ReadGeneral(general, read, adapters);
-  ReadSection(root, "latency", read, ReadLatency);
-  ReadSection(root, "loss", read, ReadLoss);
-  ReadSection(root, "duplication", read, ReadDuplication);
-  ReadSection(root, "reordering", read, ReadReordering);
-  ReadSection(root, "corruption", read, ReadCorruption);
-  ReadSection(root, "capture", read, ReadCapture);
-  ReadSection(root, "blocking", read, ReadBlocking);
+  ReadSections(root, read, adapters);
   TFilterSettings current;
   {
     std::lock_guard lock(filterLock);

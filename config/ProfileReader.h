@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 #include "filter/FilterSettings.h"
 
 // The adapter list as the profile's "cardindex" sees it: a position, or one

@@ -5,11 +5,14 @@
 #include "common/Assertion.h"
 #include "config/FilterProfile.h"
 #include "config/ProfileValues.h"
+#include "settings/SettingsDescription.h"
 
 namespace {
 
-void WriteGeneral(QDomElement& root, const TSettingsModel& m) {
-  QDomElement general = AppendElement(root, QStringLiteral("general"));
+QString QtText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The rate table without its "Unlimited" entry, which every table has.
+void WriteRates(QDomElement& general, const TSettingsModel& m) {
   QDomElement rates = AppendElement(general, QStringLiteral("rates"));
   for (size_t i = 0; i < m.Rates.Count(); ++i) {
     const TShapingRate& rate = m.Rates[i];
@@ -18,67 +21,38 @@ void WriteGeneral(QDomElement& root, const TSettingsModel& m) {
     AppendValue(item, QStringLiteral("name"), rate.Name);
     AppendValue(item, QStringLiteral("rate"), rate.StorageText());
   }
-  AppendValue(general, QStringLiteral("direction"), m.Direction);
-  AppendValue(general, QStringLiteral("rateindex"), m.RateIndex);
-  AppendValue(general, QStringLiteral("cardindex"), m.CardIndex);
 }
 
-void WriteLatency(QDomElement& root, const TSettingsModel& m) {
-  QDomElement e = AppendElement(root, QStringLiteral("latency"));
-  AppendValue(e, QStringLiteral("enabled"), m.LatencyEnabled);
-  AppendValue(e, QStringLiteral("type"), m.DelayType);
-  AppendValue(e, QStringLiteral("delayfrom"), m.DelayFrom);
-  AppendValue(e, QStringLiteral("delayto"), m.DelayTo);
-  AppendValue(e, QStringLiteral("impact"), m.LatencyPercent);
-  AppendValue(e, QStringLiteral("correlation"), m.Correlation);
+void WriteSetting(QDomElement& section, const TSettingDescription& setting, const TSettingsModel& m) {
+  const QString element = QtText(ElementOf(setting));
+  switch (setting.Kind) {
+    case TSettingKind::skBoolean:
+      AppendValue(section, element, NumberOf(setting, m) != 0);
+      break;
+    case TSettingKind::skText:
+      AppendValue(section, element, TextOf(setting, m));
+      break;
+    default:
+      AppendValue(section, element, NumberOf(setting, m));
+      break;
+  }
 }
 
-void WriteLoss(QDomElement& root, const TSettingsModel& m) {
-  QDomElement e = AppendElement(root, QStringLiteral("loss"));
-  AppendValue(e, QStringLiteral("enabled"), m.LossEnabled);
-  AppendValue(e, QStringLiteral("impact"), m.LossPosition);
-  AppendValue(e, QStringLiteral("type"), m.LossType);
-  AppendValue(e, QStringLiteral("burstlo"), m.LossLo);
-  AppendValue(e, QStringLiteral("bursthi"), m.LossHi);
-}
-
-void WriteDuplication(QDomElement& root, const TSettingsModel& m) {
-  QDomElement e = AppendElement(root, QStringLiteral("duplication"));
-  AppendValue(e, QStringLiteral("enabled"), m.DuplicationEnabled);
-  AppendValue(e, QStringLiteral("impact"), m.DuplicationPosition);
-  AppendValue(e, QStringLiteral("type"), m.DuplicationType);
-}
-
-void WriteReordering(QDomElement& root, const TSettingsModel& m) {
-  QDomElement e = AppendElement(root, QStringLiteral("reordering"));
-  AppendValue(e, QStringLiteral("enabled"), m.ReorderingEnabled);
-  AppendValue(e, QStringLiteral("impact"), m.ReorderingPosition);
-  AppendValue(e, QStringLiteral("gap"), m.ReorderingGap);
-}
-
-void WriteCorruption(QDomElement& root, const TSettingsModel& m) {
-  OT_ASSERT(m.CorruptionChoice >= 0 && m.CorruptionChoice < kCorruptionChoices, "GUIMain",
+// Every section in the order of the description, the rate table first in
+// "general".
+void WriteSections(QDomElement& root, const TSettingsModel& m) {
+  OT_ASSERT(SettingRange(SettingOf(&TSettingsModel::CorruptionChoice), m).Contains(m.CorruptionChoice), "GUIMain",
             "No corruption choice is selected");
-  QDomElement e = AppendElement(root, QStringLiteral("corruption"));
-  AppendValue(e, QStringLiteral("enabled"), m.CorruptionEnabled);
-  AppendValue(e, QStringLiteral("impact"), m.CorruptionPosition);
-  AppendValue(e, QStringLiteral("type"), m.CorruptionChoice);
-  AppendValue(e, QStringLiteral("berval"), m.BitErrorText);
-  AppendValue(e, QStringLiteral("time"), m.BitErrorUnit);
-}
-
-void WriteCapture(QDomElement& root, const TSettingsModel& m) {
-  QDomElement e = AppendElement(root, QStringLiteral("capture"));
-  AppendValue(e, QStringLiteral("enabled"), m.CaptureEnabled);
-  AppendValue(e, QStringLiteral("before"), m.CaptureBefore);
-  AppendValue(e, QStringLiteral("after"), m.CaptureAfter);
-  AppendValue(e, QStringLiteral("writemode"), m.CaptureMode);
-}
-
-void WriteBlocking(QDomElement& root, const TSettingsModel& m) {
-  QDomElement e = AppendElement(root, QStringLiteral("blocking"));
-  AppendValue(e, QStringLiteral("enabled"), m.BlockingEnabled);
-  AppendValue(e, QStringLiteral("portlist"), m.PortList);
+  std::string_view current;
+  QDomElement section;
+  for (const TSettingDescription& setting : SettingDescriptions()) {
+    if (SectionOf(setting) != current) {
+      current = SectionOf(setting);
+      section = AppendElement(root, QtText(current));
+      if (current == "general") WriteRates(section, m);
+    }
+    WriteSetting(section, setting, m);
+  }
 }
 
 }  // namespace
@@ -89,14 +63,7 @@ QByteArray WriteProfileDocument(const TSettingsModel& model, const TFilterSettin
       document.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"utf-8\"")));
   QDomElement root = document.createElement(QStringLiteral("simulator-profile"));
   document.appendChild(root);
-  WriteGeneral(root, model);
-  WriteLatency(root, model);
-  WriteLoss(root, model);
-  WriteDuplication(root, model);
-  WriteReordering(root, model);
-  WriteCorruption(root, model);
-  WriteCapture(root, model);
-  WriteBlocking(root, model);
+  WriteSections(root, model);
   WriteFilterPart(root, filter);
   return document.toByteArray(2);
 }

@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 #include "filter/FilterSettings.h"
 
 // The document's bytes, exactly as a profile file holds them. The caller

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "config/ProfileReader.h"
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 #include "engine/Engine.h"
 #include "engine/ErrorChannel.h"
 

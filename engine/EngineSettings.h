@@ -7,6 +7,7 @@
 #include "common/TrafficDirection.h"
 #include "filter/FilterSettings.h"
 #include "filter/PortBlocking.h"
+#include "settings/PercentageResolution.h"
 
 enum class TLatencyKind : uint8_t { lkFixed = 0, lkRandom = 1 };
 enum class TLossType : uint8_t { ltPercentage = 0, ltFixedNumber = 1 };
@@ -61,15 +62,6 @@ struct TEngineSettings {
   TReorderingSettings Reordering;
   TCorruptionSettings Corruption;
   TPortBlocking Blocking;
-};
-
-// Each share v on scale R selects v out of R frames; R = 1000 counts tenths of
-// a percent.
-struct TPercentageResolution {
-  uint32_t Loss = 1000;
-  uint32_t Duplication = 1000;
-  uint32_t Reordering = 1000;
-  uint32_t Corruption = 1000;
 };
 
 constexpr uint32_t kDefaultMaxQueueSize = 10000;

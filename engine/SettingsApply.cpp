@@ -1,124 +1,114 @@
 #include "engine/SettingsApply.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <charconv>
-#include <cstdlib>
 #include <stdexcept>
 
 #include "common/Assertion.h"
+#include "settings/BitErrorValue.h"
+#include "settings/SettingsDescription.h"
 
 namespace {
 
+using M = TSettingsModel;
+
 bool Includes(TSettingsPart part, TSettingsPart own) { return part == TSettingsPart::spAll || part == own; }
 
-void ApplyRate(TEngine& engine, const TSettingsControls& c) {
-  if (!c.RateSelected) throw std::runtime_error("Unable to set the transfer rate");
+uint32_t Clamped(const M& m, int M::*field) { return static_cast<uint32_t>(ClampedValue(m, field)); }
+
+void ApplyRate(TEngine& engine, const M& m) {
+  if (m.RateIndex < 0 || static_cast<size_t>(m.RateIndex) >= m.Rates.Count()) {
+    throw std::runtime_error("Unable to set the transfer rate");
+  }
+  const TShapingRate& rate = m.Rates[static_cast<size_t>(m.RateIndex)];
   TLockGuard lock(engine.Locks.EngineLock);
-  engine.State.RateIn = static_cast<int32_t>(c.InRate / 8);
-  engine.State.RateOut = static_cast<int32_t>(c.OutRate / 8);
+  engine.State.RateIn = static_cast<int32_t>(static_cast<uint32_t>(rate.InRate) / 8);
+  engine.State.RateOut = static_cast<int32_t>(static_cast<uint32_t>(rate.OutRate) / 8);
 }
 
-void ApplyDirection(TEngineSettings& s, const TSettingsControls& c) {
-  OT_ASSERT(c.Direction >= 0 && c.Direction <= 2, "GUIMain", "Unable to set the transfer direction");
-  s.Direction = static_cast<TTrafficDirection>(c.Direction);
+void ApplyDirection(TEngineSettings& s, const M& m) {
+  OT_ASSERT(m.Direction >= 0 && m.Direction <= 2, "GUIMain", "Unable to set the transfer direction");
+  s.Direction = static_cast<TTrafficDirection>(m.Direction);
 }
 
-void ApplyLatency(TEngineSettings& s, const TSettingsControls& c) {
-  s.Latency.Enabled = c.LatencyEnabled;
-  OT_ASSERT(c.DelayType == 0 || c.DelayType == 1, "GUIMain", "Wrong latency kind");
-  s.Latency.Kind = static_cast<TLatencyKind>(c.DelayType);
-  s.Latency.DelayFrom = c.DelayFrom;
-  s.Latency.DelayTo = c.DelayTo;
-  s.Latency.Percent = c.LatencyPercent;
-  s.Latency.Correlation = c.CorrelationPercent / 100.0;
+void ApplyLatency(TEngineSettings& s, const M& m) {
+  s.Latency.Enabled = m.LatencyEnabled;
+  OT_ASSERT(m.DelayType == 0 || m.DelayType == 1, "GUIMain", "Wrong latency kind");
+  s.Latency.Kind = static_cast<TLatencyKind>(m.DelayType);
+  s.Latency.DelayFrom = Clamped(m, &M::DelayFrom);
+  s.Latency.DelayTo = Clamped(m, &M::DelayTo);
+  s.Latency.Percent = Clamped(m, &M::LatencyPercent);
+  s.Latency.Correlation = Clamped(m, &M::Correlation) / 100.0;
 }
 
-void ApplyLoss(TEngineSettings& s, const TSettingsControls& c) {
-  s.Loss.Enabled = c.LossEnabled;
-  s.Loss.Value = c.LossValue;
-  OT_ASSERT(c.LossType == 0 || c.LossType == 1, "GUIMain", "Wrong loss type");
-  s.Loss.Type = static_cast<TLossType>(c.LossType);
-  s.Loss.BurstLo = std::min(c.LossBurst1, c.LossBurst2);
-  s.Loss.BurstHi = std::max(c.LossBurst1, c.LossBurst2);
+void ApplyLoss(TEngineSettings& s, const M& m) {
+  s.Loss.Enabled = m.LossEnabled;
+  s.Loss.Value = Clamped(m, &M::LossPosition);
+  OT_ASSERT(m.LossType == 0 || m.LossType == 1, "GUIMain", "Wrong loss type");
+  s.Loss.Type = static_cast<TLossType>(m.LossType);
+  const uint32_t lo = Clamped(m, &M::LossLo);
+  const uint32_t hi = Clamped(m, &M::LossHi);
+  s.Loss.BurstLo = std::min(lo, hi);
+  s.Loss.BurstHi = std::max(lo, hi);
   // Any change of the loss controls ends a running burst.
   s.Loss.BurstLeft = 0;
 }
 
-void ApplyDuplication(TEngineSettings& s, const TSettingsControls& c) {
-  s.Duplication.Enabled = c.DuplicationEnabled;
-  s.Duplication.Value = c.DuplicationValue;
-  OT_ASSERT(c.DuplicationType == 0 || c.DuplicationType == 1, "GUIMain", "Wrong duplication type");
-  s.Duplication.Type = static_cast<TDuplicationType>(c.DuplicationType);
+void ApplyDuplication(TEngineSettings& s, const M& m) {
+  s.Duplication.Enabled = m.DuplicationEnabled;
+  s.Duplication.Value = Clamped(m, &M::DuplicationPosition);
+  OT_ASSERT(m.DuplicationType == 0 || m.DuplicationType == 1, "GUIMain", "Wrong duplication type");
+  s.Duplication.Type = static_cast<TDuplicationType>(m.DuplicationType);
 }
 
-void ApplyReordering(TEngineSettings& s, const TSettingsControls& c) {
-  s.Reordering.Enabled = c.ReorderingEnabled;
-  s.Reordering.Value = c.ReorderingValue;
-  s.Reordering.Gap = c.ReorderingGap;
+void ApplyReordering(TEngineSettings& s, const M& m) {
+  s.Reordering.Enabled = m.ReorderingEnabled;
+  s.Reordering.Value = Clamped(m, &M::ReorderingPosition);
+  s.Reordering.Gap = Clamped(m, &M::ReorderingGap);
 }
 
-void ApplyCorruption(TEngineSettings& s, const TSettingsControls& c) {
-  s.Corruption.Enabled = c.CorruptionEnabled;
-  switch (c.CorruptionChoice) {
-    case 0:
+void ApplyCorruption(TEngineSettings& s, const M& m) {
+  s.Corruption.Enabled = m.CorruptionEnabled;
+  switch (m.CorruptionChoice) {
+    case kCorruptPercent:
       s.Corruption.Type = TCorruptionType::ctPercentage;
-      s.Corruption.Value = c.CorruptionValue;
+      s.Corruption.Value = Clamped(m, &M::CorruptionPosition);
       break;
-    case 1:
+    case kCorruptBitRate:
       s.Corruption.Type = TCorruptionType::ctBitErrors;
-      s.Corruption.Value = ParseBitErrorCount(c.BitErrorText);
-      s.Corruption.Unit = static_cast<TBitErrorUnit>(std::clamp(c.BitErrorUnit, 0, 2));
+      s.Corruption.Value = ParseBitErrorCount(m.BitErrorText);
+      s.Corruption.Unit = static_cast<TBitErrorUnit>(Clamped(m, &M::BitErrorUnit));
       break;
-    case 2:
+    case kCorruptBitRatio:
       s.Corruption.Type = TCorruptionType::ctBitErrorRatio;
-      s.Corruption.Ratio = ParseBitErrorRatio(c.BitErrorText);
+      s.Corruption.Ratio = ParseBitErrorRatio(m.BitErrorText);
       break;
     default:
       break;
   }
 }
 
-void ApplyBlocking(TEngineSettings& s, const TSettingsControls& c) {
-  s.Blocking.Enabled = c.BlockingEnabled;
-  s.Blocking.SetPortList(c.PortList);
+void ApplyBlocking(TEngineSettings& s, const M& m) {
+  s.Blocking.Enabled = m.BlockingEnabled;
+  s.Blocking.SetPortList(m.PortList);
 }
 
 }  // namespace
 
-uint32_t ParseBitErrorCount(const std::string& text) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  uint32_t value = 0;
-  const auto [end, error] = std::from_chars(first, last, value);
-  return (error == std::errc() && end == last && first != last) ? value : 0;
-}
-
-double ParseBitErrorRatio(const std::string& text) {
-  if (text.empty()) return 0;
-  errno = 0;
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (errno != 0 || end != text.c_str() + text.size() || value < 0) return 0;
-  return value;
-}
-
-void ApplySettings(TEngine& engine, TSettingsPart part, const TSettingsControls& controls) {
-  if (Includes(part, TSettingsPart::spRate)) ApplyRate(engine, controls);
+void ApplySettings(TEngine& engine, TSettingsPart part, const TSettingsModel& model) {
+  if (Includes(part, TSettingsPart::spRate)) ApplyRate(engine, model);
   if (part == TSettingsPart::spBlocking) {
     // A bad list must raise before the live list changes.
     TPortBlocking scratch;
-    scratch.Enabled = controls.BlockingEnabled;
-    scratch.SetPortList(controls.PortList);
+    scratch.Enabled = model.BlockingEnabled;
+    scratch.SetPortList(model.PortList);
   }
   TLockGuard lock(engine.Locks.SettingsLock);
   TEngineSettings& s = engine.Settings;
-  ApplyDirection(s, controls);
-  if (Includes(part, TSettingsPart::spLatency)) ApplyLatency(s, controls);
-  if (Includes(part, TSettingsPart::spLoss)) ApplyLoss(s, controls);
-  if (Includes(part, TSettingsPart::spDuplication)) ApplyDuplication(s, controls);
-  if (Includes(part, TSettingsPart::spReordering)) ApplyReordering(s, controls);
-  if (Includes(part, TSettingsPart::spCorruption)) ApplyCorruption(s, controls);
-  if (Includes(part, TSettingsPart::spBlocking)) ApplyBlocking(s, controls);
+  ApplyDirection(s, model);
+  if (Includes(part, TSettingsPart::spLatency)) ApplyLatency(s, model);
+  if (Includes(part, TSettingsPart::spLoss)) ApplyLoss(s, model);
+  if (Includes(part, TSettingsPart::spDuplication)) ApplyDuplication(s, model);
+  if (Includes(part, TSettingsPart::spReordering)) ApplyReordering(s, model);
+  if (Includes(part, TSettingsPart::spCorruption)) ApplyCorruption(s, model);
+  if (Includes(part, TSettingsPart::spBlocking)) ApplyBlocking(s, model);
 }

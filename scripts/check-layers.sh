@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that the source folders point one way, from the window down to the
 # frame path:
-#   engine/, capture/, common/ and filter/ (outside filter/windows/) are plain
+#   engine/, capture/, settings/, common/ and filter/ (outside filter/windows/) are plain
 #   C++: they include no Qt header and nothing from config/, ui/, app/,
 #   widgets/ or a windows/ folder, and their CMake targets link none of those;
 #   platform/ includes no window code: no Qt Widgets or Qt GUI header, nothing
@@ -58,7 +58,7 @@ window_qt() {
   done
 }
 
-mapfile -t core < <(sources engine capture common filter)
+mapfile -t core < <(sources engine capture settings common filter)
 mapfile -t platform < <(sources platform)
 upward=':(config|ui|app|widgets)/|:[^:]*windows/'
 qt=':(Q[A-Za-z0-9_]*(/.*|\.h)?|q[a-z0-9_]*\.h)$'
@@ -71,7 +71,7 @@ refuse "platform includes window code" < <(includes "${platform[@]}" | grep -E "
 refuse "platform includes Qt Widgets or Qt GUI" < <(includes "${platform[@]}" | window_qt)
 
 # The core's CMake targets link nothing of Qt or of the layers above.
-for list in engine/CMakeLists.txt capture/CMakeLists.txt common/CMakeLists.txt filter/CMakeLists.txt; do
+for list in engine/CMakeLists.txt capture/CMakeLists.txt settings/CMakeLists.txt common/CMakeLists.txt filter/CMakeLists.txt; do
   [ -f "$list" ] || continue
   refuse "plain C++ core links Qt or a layer above it" < <(grep -EHn 'Qt6::|\bot_(config|ui|app|widgets|filter_ui)' "$list")
 done

@@ -57,14 +57,15 @@ struct TBenchEngine {
   TErrorChannel Errors{Sink};
   TEngine Engine{Driver, Clock, 1};
   TIdleThread Thread{Errors};
-  TSettingsControls Controls;
+  TSettingsModel Model;
 
   TBenchEngine() {
     Driver.SetCollectFrames(false);
     Engine.LocalAddressSource = [] { return TIPAddrList(); };
     Engine.Effects.SetEnabled(false);
     Errors.SetWakeOwner([this] { Errors.ServePending(); });
-    ApplySettings(Engine, TSettingsPart::spAll, Controls);
+    Model.SetDefaults(0);
+    ApplySettings(Engine, TSettingsPart::spAll, Model);
   }
 };
 
@@ -132,29 +133,29 @@ double Filtered1514() {
     f.Destination.PortType = ptRange;
     f.Destination.Ports = {1, 1000};
   }
-  b.Controls.BlockingEnabled = true;
-  b.Controls.PortList = "135-139, u161, t445";
-  ApplySettings(b.Engine, TSettingsPart::spAll, b.Controls);
+  b.Model.BlockingEnabled = true;
+  b.Model.PortList = "135-139, u161, t445";
+  ApplySettings(b.Engine, TSettingsPart::spAll, b.Model);
   return DispatchRate(b, UdpFrame(1514), 5000000, [](uint64_t) {});
 }
 
 double Impaired1514() {
   TBenchEngine b;
-  TSettingsControls& c = b.Controls;
-  c.OutRate = 2000000000;  // a limit high enough that frames pass at once
+  TSettingsModel& c = b.Model;
+  c.SelectRate(TShapingRate("fast", 0, 2000000000));  // a limit high enough that frames pass at once
   c.LatencyEnabled = true;
   c.DelayFrom = 0;
   c.LossEnabled = true;
-  c.LossValue = 10;
-  c.LossBurst1 = 1;
-  c.LossBurst2 = 3;
+  c.LossPosition = 10;
+  c.LossLo = 1;
+  c.LossHi = 3;
   c.DuplicationEnabled = true;
-  c.DuplicationValue = 10;
+  c.DuplicationPosition = 10;
   c.ReorderingEnabled = true;
-  c.ReorderingValue = 10;
+  c.ReorderingPosition = 10;
   c.ReorderingGap = 5;
   c.CorruptionEnabled = true;
-  c.CorruptionValue = 10;
+  c.CorruptionPosition = 10;
   c.BlockingEnabled = true;
   c.PortList = "135-139, u161, t445";
   ApplySettings(b.Engine, TSettingsPart::spAll, c);
@@ -204,7 +205,7 @@ struct TLiveSimulation : TBenchEngine {
     Driver.GetTcpipBoundAdaptersInfo(adapters);
     TSimulationRequest request;
     request.AdapterIndex = 0;
-    Run.Start(adapters, request, [this] { ApplySettings(Engine, TSettingsPart::spAll, Controls); });
+    Run.Start(adapters, request, [this] { ApplySettings(Engine, TSettingsPart::spAll, Model); });
     Driver.WaitFor([&] { return Driver.Intercepting(Adapter); }, 5000);
   }
 };
@@ -212,8 +213,8 @@ struct TLiveSimulation : TBenchEngine {
 void Latency100() {
   TLiveSimulation s;
   s.Driver.SetCollectFrames(true);
-  s.Controls.LatencyEnabled = true;
-  s.Controls.DelayFrom = 100;
+  s.Model.LatencyEnabled = true;
+  s.Model.DelayFrom = 100;
   s.Start();
   constexpr int kFrames = 2000;
   std::vector<uint64_t> sentAt(kFrames);
@@ -241,7 +242,7 @@ void Latency100() {
 
 void Rate10M() {
   TLiveSimulation s;
-  s.Controls.OutRate = 10000000;
+  s.Model.SelectRate(TShapingRate("10 Mbit/s out", 0, 10000000));
   s.Start();
   // Offer twice the limit from a feeder thread, so the queue never runs dry.
   std::atomic<bool> stop{false};

@@ -43,7 +43,8 @@ int Position(const TTcpAdapterList& adapters, const std::string& name) {
 
 int main(int argc, char** argv) {
   std::string adapter;
-  TSettingsControls controls;
+  TSettingsModel model;
+  model.SetDefaults(0);
   TSimulationRequest request;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
@@ -54,13 +55,14 @@ int main(int argc, char** argv) {
       request.Bridge.AdapterA = MakeAdapterName(next());
       request.Bridge.AdapterB = MakeAdapterName(next());
     } else if (option == "--latency") {
-      controls.LatencyEnabled = true;
-      controls.DelayFrom = static_cast<uint32_t>(std::stoul(next()));
+      model.LatencyEnabled = true;
+      model.DelayFrom = static_cast<uint32_t>(std::stoul(next()));
     } else if (option == "--rate") {
-      controls.InRate = controls.OutRate = static_cast<uint32_t>(std::stoul(next()));
+      const auto rate = static_cast<int32_t>(std::stoul(next()));
+      model.SelectRate(TShapingRate("rate", rate, rate));
     } else if (option == "--direction") {
       std::string direction = next();
-      controls.Direction = direction == "in" ? 0 : direction == "out" ? 1 : 2;
+      model.Direction = direction == "in" ? 0 : direction == "out" ? 1 : 2;
     } else {
       return Usage();
     }
@@ -100,7 +102,7 @@ int main(int argc, char** argv) {
   };
   TSimulation simulation(engine, timers, errors);
   try {
-    simulation.Start(adapters, request, [&] { ApplySettings(engine, TSettingsPart::spAll, controls); });
+    simulation.Start(adapters, request, [&] { ApplySettings(engine, TSettingsPart::spAll, model); });
   } catch (const std::exception& error) {
     std::cerr << error.what() << "\n";
     return 1;

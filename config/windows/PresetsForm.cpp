@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "common/Assertion.h"
-#include "config/FormatBitRate.h"
+#include "settings/FormatBitRate.h"
 #include "widgets/MessageBoxes.h"
 
 TPresetsForm::TPresetsForm(QWidget* parent, const std::array<QIcon, 3>& kindIcons)

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "config/ShapingRateTable.h"
+#include "settings/ShapingRateTable.h"
 #include "config/windows/DialogRunner.h"
 
 class TTransferRatesForm : public QDialog {

@@ -3,7 +3,7 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
-#include "config/ShapingRate.h"
+#include "settings/ShapingRate.h"
 #include "widgets/MessageBoxes.h"
 
 TTransferRatesFormEdit::TTransferRatesFormEdit(QWidget* parent, const QString& caption, const std::string& name,

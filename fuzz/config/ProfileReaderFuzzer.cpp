@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "config/ProfileReader.h"
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 #include "filter/FilterSettings.h"
 #include "filter/RuleConsistency.h"
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "config/FormatBitRate.h"
-#include "config/ShapingRate.h"
+#include "settings/FormatBitRate.h"
+#include "settings/ShapingRate.h"
 
 namespace {
 

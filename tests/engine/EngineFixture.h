@@ -44,11 +44,11 @@ class EngineFixture : public ::testing::Test {
     Errors.SetWakeOwner([this] { Errors.ServePending(); });
     Engine.LocalAddressSource = [] { return TIPAddrList(); };
     Engine.Effects.SetEnabled(true);
-    Controls.Direction = 2;
+    Model.SetDefaults(0);
     Apply(TSettingsPart::spAll);
   }
 
-  void Apply(TSettingsPart part) { ApplySettings(Engine, part, Controls); }
+  void Apply(TSettingsPart part) { ApplySettings(Engine, part, Model); }
 
   // One frame through DispatchFrame, as the interception thread hands it in.
   void Dispatch(const std::vector<uint8_t>& bytes, bool incoming = false,
@@ -77,5 +77,5 @@ class EngineFixture : public ::testing::Test {
   TErrorChannel Errors{Sink};
   TEngine Engine{Driver, Clock, 42};
   TIdleThread Thread{Errors};
-  TSettingsControls Controls;
+  TSettingsModel Model;
 };

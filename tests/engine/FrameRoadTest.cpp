@@ -16,9 +16,9 @@ namespace {
 using FrameRoad = EngineFixture;
 
 TEST_F(FrameRoad, DirectionNotEmulatedPassesUntouched) {
-  Controls.Direction = 0;  // incoming only
-  Controls.LossEnabled = true;
-  Controls.LossValue = 1000;
+  Model.Direction = 0;  // incoming only
+  Model.LossEnabled = true;
+  Model.LossPosition = 1000;
   Apply(TSettingsPart::spAll);
   Dispatch(UdpFrame(100), /*incoming=*/false);
   Dispatch(UdpFrame(100), /*incoming=*/true);
@@ -58,8 +58,8 @@ TEST_F(FrameRoad, FilterThatSelectsNothingLeavesFramesUncounted) {
 
 TEST_F(FrameRoad, BlockedPortIsDroppedButCapturedBefore) {
   const std::string path = testing::TempDir() + "/blocked-" + std::to_string(getpid()) + ".pcap";
-  Controls.BlockingEnabled = true;
-  Controls.PortList = "t80, u53";
+  Model.BlockingEnabled = true;
+  Model.PortList = "t80, u53";
   Apply(TSettingsPart::spAll);
   {
     TLibpcapWriter before(path, 0);
@@ -75,10 +75,10 @@ TEST_F(FrameRoad, BlockedPortIsDroppedButCapturedBefore) {
 }
 
 TEST_F(FrameRoad, EffectsOfOneFrameComeInOrder) {
-  Controls.CorruptionEnabled = true;
-  Controls.CorruptionValue = 1000;
-  Controls.DuplicationEnabled = true;
-  Controls.DuplicationValue = 1000;
+  Model.CorruptionEnabled = true;
+  Model.CorruptionPosition = 1000;
+  Model.DuplicationEnabled = true;
+  Model.DuplicationPosition = 1000;
   Apply(TSettingsPart::spAll);
   Dispatch(UdpFrame(100), false);
   const auto effects = Effects();
@@ -97,10 +97,10 @@ TEST_F(FrameRoad, EffectsOfOneFrameComeInOrder) {
 }
 
 TEST_F(FrameRoad, LostFrameNotifiesLossAlone) {
-  Controls.LossEnabled = true;
-  Controls.LossValue = 1000;
-  Controls.CorruptionEnabled = true;
-  Controls.CorruptionValue = 1000;
+  Model.LossEnabled = true;
+  Model.LossPosition = 1000;
+  Model.CorruptionEnabled = true;
+  Model.CorruptionPosition = 1000;
   Apply(TSettingsPart::spAll);
   Dispatch(UdpFrame(100), true);
   const auto effects = Effects();
@@ -110,14 +110,14 @@ TEST_F(FrameRoad, LostFrameNotifiesLossAlone) {
 }
 
 TEST_F(FrameRoad, ReorderedFramesLeaveAfterLaterOnes) {
-  Controls.ReorderingEnabled = true;
-  Controls.ReorderingValue = 1000;  // every frame is held
-  Controls.ReorderingGap = 1;
+  Model.ReorderingEnabled = true;
+  Model.ReorderingPosition = 1000;  // every frame is held
+  Model.ReorderingGap = 1;
   Apply(TSettingsPart::spAll);
   Dispatch(UdpFrame(100, 1), false);
   EXPECT_TRUE(Sent().empty()) << "held";
   // Switching reordering off: the next delivery discards what is held.
-  Controls.ReorderingEnabled = false;
+  Model.ReorderingEnabled = false;
   Apply(TSettingsPart::spReordering);
   Dispatch(UdpFrame(100, 2), false);
   auto sent = Sent();
@@ -126,8 +126,8 @@ TEST_F(FrameRoad, ReorderedFramesLeaveAfterLaterOnes) {
 
   // Gap 1 with a share of one half: each held frame leaves right after the
   // next delivered frame of its direction.
-  Controls.ReorderingEnabled = true;
-  Controls.ReorderingValue = 500;
+  Model.ReorderingEnabled = true;
+  Model.ReorderingPosition = 500;
   Apply(TSettingsPart::spReordering);
   for (uint32_t i = 10; i < 200; ++i) Dispatch(UdpFrame(100, i), false);
   sent = Sent();
@@ -142,9 +142,9 @@ TEST_F(FrameRoad, ReorderedFramesLeaveAfterLaterOnes) {
 TEST_F(FrameRoad, HeldFramesAreBoundedByTheGap) {
   // A held share of one half is far above 1/Gap: without a bound the held
   // frames would pile up and never leave.
-  Controls.ReorderingEnabled = true;
-  Controls.ReorderingValue = 500;
-  Controls.ReorderingGap = 10;
+  Model.ReorderingEnabled = true;
+  Model.ReorderingPosition = 500;
+  Model.ReorderingGap = 10;
   Apply(TSettingsPart::spAll);
   const uint32_t frames = 2000;
   for (uint32_t i = 0; i < frames; ++i) Dispatch(UdpFrame(100, i), false);
@@ -161,11 +161,11 @@ TEST_F(FrameRoad, HeldFramesAreBoundedByTheGap) {
 }
 
 TEST_F(FrameRoad, DuplicatedAndHeldFrameIsDeliveredOnceLater) {
-  Controls.DuplicationEnabled = true;
-  Controls.DuplicationType = 1;
-  Controls.DuplicationValue = 1;  // every frame
-  Controls.ReorderingEnabled = true;
-  Controls.ReorderingValue = 1000;
+  Model.DuplicationEnabled = true;
+  Model.DuplicationType = 1;
+  Model.DuplicationPosition = 1;  // every frame
+  Model.ReorderingEnabled = true;
+  Model.ReorderingPosition = 1000;
   Apply(TSettingsPart::spAll);
   Dispatch(UdpFrame(100, 1), false);
   EXPECT_TRUE(Sent().empty());
@@ -193,8 +193,8 @@ TEST_F(FrameRoad, UnknownDeviceFlagIsReportedAndTheFrameDropped) {
 // tagged full-size frame fits the buffer and meets the impairments; a jumbo
 // frame does not fit, and goes on whole and untouched.
 TEST_F(FrameRoad, TaggedFullSizeFramesAreEmulatedAndJumboFramesPassWhole) {
-  Controls.LossEnabled = true;
-  Controls.LossValue = 1000;
+  Model.LossEnabled = true;
+  Model.LossPosition = 1000;
   Apply(TSettingsPart::spAll);
   ASSERT_TRUE(Driver.SetAdapterMode({Adapter, kModeIntercept}));
   const auto tagged = frame_builder::TFrameBuilder()
@@ -237,8 +237,8 @@ TEST_F(FrameRoad, TaggedFullSizeFramesAreEmulatedAndJumboFramesPassWhole) {
 }
 
 TEST_F(FrameRoad, BridgeModeSendsToTheAdapterAndKeepsTheDirectionForDuplicates) {
-  Controls.DuplicationEnabled = true;
-  Controls.DuplicationValue = 1000;
+  Model.DuplicationEnabled = true;
+  Model.DuplicationPosition = 1000;
   Apply(TSettingsPart::spAll);
   Dispatch(UdpFrame(100), /*incoming=*/true, TReinjectMode::rmToAdapter);
   const auto sent = Sent();

@@ -8,11 +8,11 @@ namespace {
 class LatencyQueue : public EngineFixture {
  protected:
   void EnableLatency(int type, uint32_t from, uint32_t to, uint32_t percent = 100) {
-    Controls.LatencyEnabled = true;
-    Controls.DelayType = type;
-    Controls.DelayFrom = from;
-    Controls.DelayTo = to;
-    Controls.LatencyPercent = percent;
+    Model.LatencyEnabled = true;
+    Model.DelayType = type;
+    Model.DelayFrom = from;
+    Model.DelayTo = to;
+    Model.LatencyPercent = percent;
     Apply(TSettingsPart::spLatency);
   }
   // Advances the clock 1 ms at a time, releasing as the latency thread does;
@@ -130,7 +130,7 @@ TEST_F(LatencyQueue, FramesNotChosenStillKeepTheirPlace) {
 TEST_F(LatencyQueue, SwitchingLatencyOffStillReleasesWhatIsQueued) {
   EnableLatency(0, 40, 0);
   Dispatch(UdpFrame(100, 1), false);
-  Controls.LatencyEnabled = false;
+  Model.LatencyEnabled = false;
   Apply(TSettingsPart::spLatency);
   Dispatch(UdpFrame(100, 2), false);
   auto sent = Sent();

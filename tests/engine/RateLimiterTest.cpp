@@ -8,8 +8,8 @@ namespace {
 class RateLimiter : public EngineFixture {
  protected:
   void SetRate(uint32_t inBits, uint32_t outBits) {
-    Controls.InRate = inBits;
-    Controls.OutRate = outBits;
+    Model.SelectRate(TShapingRate(std::to_string(inBits) + ":" + std::to_string(outBits), static_cast<int32_t>(inBits),
+                                  static_cast<int32_t>(outBits)));
     Apply(TSettingsPart::spRate);
   }
   void SetBudgetOut(double budget) {
@@ -26,7 +26,7 @@ TEST_F(RateLimiter, RatesAreBytesPerSecondDroppingTheRemainder) {
   SetRate(1500, 0);
   EXPECT_EQ(Engine.State.RateIn, 187);
   EXPECT_EQ(Engine.State.RateOut, 0);
-  Controls.RateSelected = false;
+  Model.RateIndex = -1;
   EXPECT_THROW(Apply(TSettingsPart::spRate), std::runtime_error);
 }
 
@@ -88,8 +88,7 @@ TEST_F(RateLimiter, FullQueueDropsAndCountsAndZeroMeansNoQueue) {
   EXPECT_TRUE(Effects().empty()) << "refused frames post nothing";
   Engine.MaxQueueSize = 0;
   Dispatch(UdpFrame(100, 9), true);
-  Controls.InRate = 8000;
-  Apply(TSettingsPart::spRate);
+  SetRate(8000, 8000000);
   Dispatch(UdpFrame(100, 10), true);
   EXPECT_EQ(Engine.Counters().DroppedIn, 1u);
 }
@@ -98,8 +97,8 @@ TEST_F(RateLimiter, SwitchingToUnlimitedFlushesTheQueueUnimpaired) {
   SetRate(0, 8000);
   for (uint32_t i = 0; i < 4; ++i) Dispatch(UdpFrame(100, i), false);
   ASSERT_EQ(QueuedOut(), 4u);
-  Controls.LossEnabled = true;
-  Controls.LossValue = 1000;  // lose everything that meets the impairments
+  Model.LossEnabled = true;
+  Model.LossPosition = 1000;  // lose everything that meets the impairments
   Apply(TSettingsPart::spLoss);
   SetRate(0, 0);
   Dispatch(UdpFrame(100, 99), false);
@@ -123,8 +122,8 @@ TEST_F(RateLimiter, DirectionsAreIndependent) {
 
 TEST_F(RateLimiter, LatencyChargesTheBudgetWhenTheFrameEntersTheQueue) {
   SetRate(0, 8000000);
-  Controls.LatencyEnabled = true;
-  Controls.DelayFrom = 100;
+  Model.LatencyEnabled = true;
+  Model.DelayFrom = 100;
   Apply(TSettingsPart::spAll);
   SetBudgetOut(1000);
   Dispatch(UdpFrame(600), false);

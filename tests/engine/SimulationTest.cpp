@@ -32,7 +32,7 @@ class Simulation : public ::testing::Test {
     A = Driver.AddAdapter("labA", kMacA);
     B = Driver.AddAdapter("labB", kMacB);
     Engine.LocalAddressSource = [] { return TIPAddrList(); };
-    Controls.Direction = 2;
+    Model.SetDefaults(0);
   }
   ~Simulation() override { Run.Stop(); }
 
@@ -41,7 +41,7 @@ class Simulation : public ::testing::Test {
     request.AdapterIndex = index;
     TTcpAdapterList adapters;
     Driver.GetTcpipBoundAdaptersInfo(adapters);
-    Run.Start(adapters, request, [this] { ApplySettings(Engine, TSettingsPart::spAll, Controls); });
+    Run.Start(adapters, request, [this] { ApplySettings(Engine, TSettingsPart::spAll, Model); });
   }
 
   bool WaitUntil(const std::function<bool()>& done) { return Driver.WaitFor(done, kWaitMs); }
@@ -56,7 +56,7 @@ class Simulation : public ::testing::Test {
   TCollectingSink Sink;
   TErrorChannel Errors{Sink};
   TEngine Engine{Driver, Clock, 7};
-  TSettingsControls Controls;
+  TSettingsModel Model;
   TSimulation Run{Engine, Timers, Errors};
 };
 
@@ -90,9 +90,9 @@ TEST_F(Simulation, FramesTravelAndStopReleasesTheAdapter) {
 }
 
 TEST_F(Simulation, StopDiscardsFramesWaitingInTheLatencyAndRateQueues) {
-  Controls.LatencyEnabled = true;
-  Controls.DelayFrom = 60000;
-  Controls.OutRate = 8;  // 1 byte per second: nothing outgoing passes
+  Model.LatencyEnabled = true;
+  Model.DelayFrom = 60000;
+  Model.SelectRate(TShapingRate("slow", 0, 8));  // 1 byte per second: nothing outgoing passes
   Start(0);
   ASSERT_TRUE(WaitUntil([&] { return Driver.Intercepting(A); }));
   for (uint32_t i = 0; i < 20; ++i) {
@@ -331,16 +331,16 @@ TEST_F(Bridge, BroadcastReachesTheHostAndTheOtherSegmentMulticastOnlyTheOther) {
 }
 
 TEST_F(Bridge, HostTrafficIsEmulatedAsOnANormalAdapterAndDroppedFramesNeverCross) {
-  Controls.BlockingEnabled = true;
-  Controls.PortList = "9";
+  Model.BlockingEnabled = true;
+  Model.PortList = "9";
   StartBridge(0);
   Driver.ReceiveFromWire(A, FrameBetween(kMacA, kHostBehindA, 1));   // for this host
   Driver.SendFromStack(A, FrameBetween(kHostBehindA, kMacA, 2));     // from this host
   Driver.ReceiveFromWire(A, FrameBetween(kHostBehindB, kHostBehindA, 3));  // forwarded, port 9 blocked
   ASSERT_TRUE(WaitUntil([&] { return Engine.Counters().DroppedIn + Engine.Counters().DroppedOut == 3; }));
   EXPECT_EQ(Driver.SentToWireCount(B), 0u);
-  Controls.BlockingEnabled = false;
-  ApplySettings(Engine, TSettingsPart::spBlocking, Controls);
+  Model.BlockingEnabled = false;
+  ApplySettings(Engine, TSettingsPart::spBlocking, Model);
   Driver.ReceiveFromWire(A, FrameBetween(kMacA, kHostBehindA, 4));
   Driver.SendFromStack(A, FrameBetween(kHostBehindA, kMacA, 5));
   ASSERT_TRUE(WaitUntil([&] { return Driver.DeliveredToStackCount(A) == 1 && Driver.SentToWireCount(A) == 1; }));
@@ -364,8 +364,8 @@ TEST_F(Bridge, EitherLostAdapterEndsTheBridge) {
 }
 
 TEST_F(Bridge, JumboFramesCrossTheBridgeWholeAndAreCounted) {
-  Controls.LossEnabled = true;
-  Controls.LossValue = 1000;  // nothing that the engine emulates crosses
+  Model.LossEnabled = true;
+  Model.LossPosition = 1000;  // nothing that the engine emulates crosses
   StartBridge(0);
   auto jumbo = UdpFrame(9014, 7);
   std::copy(kHostBehindB.begin(), kHostBehindB.end(), jumbo.begin());

@@ -1,11 +1,11 @@
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 
-#include "config/BitErrorValue.h"
-#include "config/SettingsLabels.h"
+#include "settings/BitErrorValue.h"
+#include "settings/SettingsLabels.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ TEST(SettingsModel, CheckBitErrorValueMarksTheField) {
   EXPECT_FALSE(model.BitErrorInvalid);
 }
 
-TEST(SettingsModel, DefaultsAreTheWindowsInitialValues) {
+TEST(SettingsModel, DefaultsLoadTheBuiltInRatesWithUnlimitedChosen) {
   TSettingsModel model;
   model.LossPosition = 500;
   model.SetDefaults(3);
@@ -87,18 +87,18 @@ TEST(SettingsModel, DefaultsAreTheWindowsInitialValues) {
   ASSERT_GE(model.RateIndex, 0);
   EXPECT_EQ(model.Rates[static_cast<size_t>(model.RateIndex)].Name, "Unlimited");
   EXPECT_EQ(model.CardIndex, 3);
-  EXPECT_EQ(model.Direction, 2);
-  EXPECT_FALSE(model.LatencyEnabled);
-  EXPECT_EQ(model.DelayType, 0);
-  EXPECT_EQ(model.LatencyPercent, 100);
-  EXPECT_EQ(model.DelayFrom, 100);
-  EXPECT_EQ(model.DelayTo, 500);
   EXPECT_EQ(model.LossPosition, 1);
-  EXPECT_EQ(model.LossLo, 1);
-  EXPECT_EQ(model.ReorderingGap, 1);
-  EXPECT_EQ(model.CorruptionChoice, kCorruptPercent);
-  EXPECT_FALSE(model.CaptureEnabled);
-  EXPECT_FALSE(model.BlockingEnabled);
+}
+
+TEST(SettingsModel, SelectRateAddsANewEntryAndKeepsAnExistingOne) {
+  TSettingsModel model;
+  model.SetDefaults(0);
+  model.SelectRate(TShapingRate("slow", 8000, 16000));
+  ASSERT_EQ(model.Rates.Count(), 14u);
+  EXPECT_EQ(model.Rates[static_cast<size_t>(model.RateIndex)].OutRate, 16000);
+  model.SelectRate(TShapingRate("slow", 1, 1));
+  EXPECT_EQ(model.Rates.Count(), 14u);
+  EXPECT_EQ(model.Rates[static_cast<size_t>(model.RateIndex)].OutRate, 16000);
 }
 
 TEST(SettingsModel, NewScalesPutSlidersBackToOne) {
@@ -110,25 +110,6 @@ TEST(SettingsModel, NewScalesPutSlidersBackToOne) {
   EXPECT_EQ(model.DuplicationPosition, 1);
   EXPECT_EQ(model.ReorderingPosition, 1);
   EXPECT_EQ(model.CorruptionPosition, 1);
-}
-
-TEST(SettingsModel, ControlsCarryTheSelectedRateAndClampedValues) {
-  TSettingsModel model;
-  model.SetDefaults(0);
-  model.RateIndex = model.Rates.IndexOfName("1.5 Mbps (T1, DSL, Cable modem)");
-  model.DelayFrom = 70000;
-  model.LossPosition = 5000;
-  model.Correlation = -4;
-  const TSettingsControls c = model.ToControls();
-  EXPECT_TRUE(c.RateSelected);
-  EXPECT_EQ(c.InRate, 1500000u);
-  EXPECT_EQ(c.OutRate, 1500000u);
-  EXPECT_EQ(c.DelayFrom, 60000u);
-  EXPECT_EQ(c.LossValue, 1000u);
-  EXPECT_EQ(c.CorrelationPercent, 0u);
-
-  model.RateIndex = static_cast<int>(model.Rates.Count());
-  EXPECT_FALSE(model.ToControls().RateSelected);
 }
 
 }  // namespace

@@ -22,12 +22,8 @@ TBlockingTab::TBlockingTab(TSettingsModel& model, QWidget* parent) : TSettingsTa
   layout->addLayout(list);
   layout->addStretch(1);
 
-  connect(cbBlocking, &QCheckBox::clicked, this, [this](bool checked) {
-    Model.BlockingEnabled = checked;
-    EnableTabControls(this, cbBlocking);
-    emit ApplyRequested(TSettingsPart::spBlocking);
-  });
-  connect(leBlocking, &QLineEdit::textChanged, this, [this](const QString& text) { Model.PortList = text.toStdString(); });
+  Bind(cbBlocking, &M::BlockingEnabled, [this] { EnableTabControls(this, cbBlocking); });
+  Bind(leBlocking, &M::PortList);
   connect(leBlocking, &QLineEdit::returnPressed, this, [this] { emit ApplyRequested(TSettingsPart::spBlocking); });
 }
 

@@ -46,15 +46,11 @@ QLineEdit* TCaptureTab::MakeFileField(QWidget* parent, const char* name) {
 }
 
 void TCaptureTab::ConnectControls() {
-  connect(cbEnableCapture, &QCheckBox::clicked, this, [this](bool checked) {
-    Model.CaptureEnabled = checked;
-    EnableTabControls(this, cbEnableCapture);
-  });
-  connect(beCaptureBefore, &QLineEdit::textChanged, this,
-          [this](const QString& text) { Model.CaptureBefore = text.toStdString(); });
-  connect(beCaptureAfter, &QLineEdit::textChanged, this,
-          [this](const QString& text) { Model.CaptureAfter = text.toStdString(); });
-  connect(cmbCaptureMode, &QComboBox::activated, this, [this](int mode) { Model.CaptureMode = mode; });
+  // Nothing here applies: a simulation reads the capture fields when it starts.
+  Bind(cbEnableCapture, &M::CaptureEnabled, [this] { EnableTabControls(this, cbEnableCapture); });
+  Bind(beCaptureBefore, &M::CaptureBefore);
+  Bind(beCaptureAfter, &M::CaptureAfter);
+  Bind(cmbCaptureMode, &M::CaptureMode);
 }
 
 void TCaptureTab::beCaptureRightButtonClick(QLineEdit* field) {

@@ -6,7 +6,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "config/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
 #include "ui/main/TabControls.h"
 
 namespace {
@@ -80,30 +80,20 @@ QWidget* TCorruptionTab::BuildBitErrors(QWidget* parent) {
 }
 
 void TCorruptionTab::ConnectControls() {
-  connect(cbCorruption, &QCheckBox::clicked, this, [this](bool checked) {
-    Model.CorruptionEnabled = checked;
+  Bind(cbCorruption, &M::CorruptionEnabled, [this] {
     EnableTabControls(this, cbCorruption);
     UpdateCorruptionState();
-    emit ApplyRequested(TSettingsPart::spCorruption);
   });
+  // A new choice applies only once the field holds a value it can use.
+  for (QAbstractButton* button : CorruptionChoices->buttons()) ShowHint(button, SettingOf(&M::CorruptionChoice));
   connect(CorruptionChoices, &QButtonGroup::idClicked, this, [this](int choice) {
     Model.CorruptionChoice = choice;
     UpdateCorruptionState();
     CheckBitErrorValue();
   });
-  connect(tbCorruption, &QSlider::valueChanged, this, [this](int position) {
-    Model.CorruptionPosition = position;
-    UpdateCorruptionLabel();
-    emit ApplyRequested(TSettingsPart::spCorruption);
-  });
-  connect(leCorruptBerValue, &QLineEdit::textChanged, this, [this](const QString& text) {
-    Model.BitErrorText = text.toStdString();
-    CheckBitErrorValue();
-  });
-  connect(cmbCorruptBerUnit, &QComboBox::activated, this, [this](int unit) {
-    Model.BitErrorUnit = unit;
-    emit ApplyRequested(TSettingsPart::spCorruption);
-  });
+  Bind(tbCorruption, &M::CorruptionPosition, [this] { UpdateCorruptionLabel(); });
+  Bind(leCorruptBerValue, &M::BitErrorText, [this] { CheckBitErrorValue(); });
+  Bind(cmbCorruptBerUnit, &M::BitErrorUnit);
 }
 
 void TCorruptionTab::UpdateCorruptionState() {

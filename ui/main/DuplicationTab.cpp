@@ -4,7 +4,7 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
-#include "config/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
 #include "ui/main/TabControls.h"
 
 TDuplicationTab::TDuplicationTab(TSettingsModel& model, QWidget* parent) : TSettingsTab(model, parent) {
@@ -33,21 +33,10 @@ TDuplicationTab::TDuplicationTab(TSettingsModel& model, QWidget* parent) : TSett
 }
 
 void TDuplicationTab::ConnectControls() {
-  connect(EnableDuplicationCheckBox, &QCheckBox::clicked, this, [this](bool checked) {
-    Model.DuplicationEnabled = checked;
-    EnableTabControls(this, EnableDuplicationCheckBox);
-    emit ApplyRequested(TSettingsPart::spDuplication);
-  });
-  connect(DuplicationTypeRadioGroup, &QButtonGroup::idClicked, this, [this](int position) {
-    Model.DuplicationType = position;
-    UpdateDuplicationLabel();
-    emit ApplyRequested(TSettingsPart::spDuplication);
-  });
-  connect(DuplicationTrackBar, &QSlider::valueChanged, this, [this](int position) {
-    Model.DuplicationPosition = position;
-    UpdateDuplicationLabel();
-    emit ApplyRequested(TSettingsPart::spDuplication);
-  });
+  Bind(EnableDuplicationCheckBox, &M::DuplicationEnabled,
+       [this] { EnableTabControls(this, EnableDuplicationCheckBox); });
+  Bind(DuplicationTypeRadioGroup, &M::DuplicationType, [this] { UpdateDuplicationLabel(); });
+  Bind(DuplicationTrackBar, &M::DuplicationPosition, [this] { UpdateDuplicationLabel(); });
 }
 
 void TDuplicationTab::UpdateDuplicationLabel() {

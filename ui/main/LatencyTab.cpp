@@ -4,8 +4,17 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
-#include "config/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
 #include "ui/main/TabControls.h"
+
+namespace {
+
+// The steps of the arrows and of the keyboard on the latency controls.
+constexpr int kDelayStep = 10;
+constexpr int kCorrelationStep = 5;
+constexpr int kLatencyLineStep = 10;
+
+}  // namespace
 
 TLatencyTab::TLatencyTab(TSettingsModel& model, QWidget* parent) : TSettingsTab(model, parent) {
   setObjectName(QStringLiteral("tsLatency"));
@@ -19,7 +28,6 @@ TLatencyTab::TLatencyTab(TSettingsModel& model, QWidget* parent) : TSettingsTab(
   share->setObjectName(QStringLiteral("gbLatency"));
   lblApplyDelayOn = MakeLabel(share, "lblApplyDelayOn", Qt::AlignHCenter);
   LatencyTrackBar = MakeTrackBar(share, "LatencyTrackBar");
-  LatencyTrackBar->setRange(kLatencyPercentRange.Min, kLatencyPercentRange.Max);
   LatencyTrackBar->setSingleStep(kLatencyLineStep);
   LatencyTrackBar->setPageStep(kLatencyLineStep);
   LatencyTrackBar->setTickInterval(10);
@@ -40,10 +48,9 @@ TLatencyTab::TLatencyTab(TSettingsModel& model, QWidget* parent) : TSettingsTab(
 
 QWidget* TLatencyTab::BuildDelays() {
   auto* panel = new QWidget(this);
-  DelayFromUpDown = MakeSpin(panel, "DelayFromEdit", "DelayFromUpDown", kDelayRange, kDelayStep);
-  DelayToUpDown = MakeSpin(panel, "DelayToEdit", "DelayToUpDown", kDelayRange, kDelayStep);
-  udLatencyCorrelation =
-      MakeSpin(panel, "leLatencyCorrelation", "udLatencyCorrelation", kCorrelationRange, kCorrelationStep);
+  DelayFromUpDown = MakeSpin(panel, "DelayFromEdit", "DelayFromUpDown", kDelayStep);
+  DelayToUpDown = MakeSpin(panel, "DelayToEdit", "DelayToUpDown", kDelayStep);
+  udLatencyCorrelation = MakeSpin(panel, "leLatencyCorrelation", "udLatencyCorrelation", kCorrelationStep);
   lblDelayFrom = MakeCaption(panel, QString(), DelayFromUpDown);
   lblDelayTo = MakeCaption(panel, tr("Delay to (ms)"), DelayToUpDown);
   lblLatencyCorrelation = MakeCaption(panel, tr("Correlation, %"), udLatencyCorrelation);
@@ -61,30 +68,12 @@ QWidget* TLatencyTab::BuildDelays() {
 }
 
 void TLatencyTab::ConnectControls() {
-  connect(EnableLatencyCheckBox, &QCheckBox::clicked, this, [this](bool checked) {
-    Model.LatencyEnabled = checked;
-    EnableTabControls(this, EnableLatencyCheckBox);
-    emit ApplyRequested(TSettingsPart::spLatency);
-  });
-  connect(DelaySettingsRadioGroup, &QButtonGroup::idClicked, this, [this](int position) {
-    Model.DelayType = position;
-    ApplyDelayTypeRule();
-    emit ApplyRequested(TSettingsPart::spLatency);
-  });
-  connect(LatencyTrackBar, &QSlider::valueChanged, this, [this](int position) {
-    Model.LatencyPercent = position;
-    UpdateLatencyLabel();
-    emit ApplyRequested(TSettingsPart::spLatency);
-  });
-  auto spin = [this](QSpinBox* control, int TSettingsModel::*field) {
-    connect(control, &QSpinBox::valueChanged, this, [this, field](int value) {
-      Model.*field = value;
-      emit ApplyRequested(TSettingsPart::spLatency);
-    });
-  };
-  spin(DelayFromUpDown, &TSettingsModel::DelayFrom);
-  spin(DelayToUpDown, &TSettingsModel::DelayTo);
-  spin(udLatencyCorrelation, &TSettingsModel::Correlation);
+  Bind(EnableLatencyCheckBox, &M::LatencyEnabled, [this] { EnableTabControls(this, EnableLatencyCheckBox); });
+  Bind(DelaySettingsRadioGroup, &M::DelayType, [this] { ApplyDelayTypeRule(); });
+  Bind(LatencyTrackBar, &M::LatencyPercent, [this] { UpdateLatencyLabel(); });
+  Bind(DelayFromUpDown, &M::DelayFrom);
+  Bind(DelayToUpDown, &M::DelayTo);
+  Bind(udLatencyCorrelation, &M::Correlation);
 }
 
 void TLatencyTab::ApplyDelayTypeRule() {

@@ -4,7 +4,7 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
-#include "config/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
 #include "ui/main/TabControls.h"
 
 TLossTab::TLossTab(TSettingsModel& model, QWidget* parent) : TSettingsTab(model, parent) {
@@ -35,8 +35,8 @@ TLossTab::TLossTab(TSettingsModel& model, QWidget* parent) : TSettingsTab(model,
 
 QWidget* TLossTab::BuildBursts(QWidget* parent) {
   auto* panel = new QWidget(parent);
-  udLossLo = MakeSpin(panel, "leLossLo", "udLossLo", kBurstRange, 1);
-  udLossHi = MakeSpin(panel, "leLossHi", "udLossHi", kBurstRange, 1);
+  udLossLo = MakeSpin(panel, "leLossLo", "udLossLo", 1);
+  udLossHi = MakeSpin(panel, "leLossHi", "udLossHi", 1);
   auto* layout = new QGridLayout(panel);
   layout->setContentsMargins(0, 4, 0, 0);
   layout->addWidget(MakeCaption(panel, tr("Sequential loss, from"), udLossLo), 0, 0);
@@ -48,31 +48,17 @@ QWidget* TLossTab::BuildBursts(QWidget* parent) {
 }
 
 void TLossTab::ConnectControls() {
-  connect(EnableLossCheckBox, &QCheckBox::clicked, this, [this](bool checked) {
-    Model.LossEnabled = checked;
+  Bind(EnableLossCheckBox, &M::LossEnabled, [this] {
     EnableTabControls(this, EnableLossCheckBox);
     UpdateLossBurstState();
-    emit ApplyRequested(TSettingsPart::spLoss);
   });
-  connect(LossTypeRadioGroup, &QButtonGroup::idClicked, this, [this](int position) {
-    Model.LossType = position;
+  Bind(LossTypeRadioGroup, &M::LossType, [this] {
     UpdateLossBurstState();
     UpdateLossLabel();
-    emit ApplyRequested(TSettingsPart::spLoss);
   });
-  connect(PacketLossTrackBar, &QSlider::valueChanged, this, [this](int position) {
-    Model.LossPosition = position;
-    UpdateLossLabel();
-    emit ApplyRequested(TSettingsPart::spLoss);
-  });
-  connect(udLossLo, &QSpinBox::valueChanged, this, [this](int value) {
-    Model.LossLo = value;
-    emit ApplyRequested(TSettingsPart::spLoss);
-  });
-  connect(udLossHi, &QSpinBox::valueChanged, this, [this](int value) {
-    Model.LossHi = value;
-    emit ApplyRequested(TSettingsPart::spLoss);
-  });
+  Bind(PacketLossTrackBar, &M::LossPosition, [this] { UpdateLossLabel(); });
+  Bind(udLossLo, &M::LossLo);
+  Bind(udLossHi, &M::LossHi);
 }
 
 void TLossTab::UpdateLossBurstState() {

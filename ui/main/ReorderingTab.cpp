@@ -4,7 +4,7 @@
 #include <QGroupBox>
 #include <QVBoxLayout>
 
-#include "config/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
 #include "ui/main/TabControls.h"
 
 TReorderingTab::TReorderingTab(TSettingsModel& model, QWidget* parent) : TSettingsTab(model, parent) {
@@ -16,7 +16,7 @@ TReorderingTab::TReorderingTab(TSettingsModel& model, QWidget* parent) : TSettin
   share->setObjectName(QStringLiteral("gbReordering"));
   ReorderingLabel = MakeLabel(share, "ReorderingLabel", Qt::AlignHCenter);
   ReorderingTrackBar = MakeTrackBar(share, "ReorderingTrackBar");
-  ReorderingGapUpDown = MakeSpin(share, "ReorderingGapEdit", "ReorderingGapUpDown", kGapRange, 1);
+  ReorderingGapUpDown = MakeSpin(share, "ReorderingGapEdit", "ReorderingGapUpDown", 1);
   auto* gap = new QGridLayout;
   gap->addWidget(MakeCaption(share, tr("Gap (packets)"), ReorderingGapUpDown), 0, 0);
   gap->addWidget(ReorderingGapUpDown, 1, 0);
@@ -36,20 +36,9 @@ TReorderingTab::TReorderingTab(TSettingsModel& model, QWidget* parent) : TSettin
 }
 
 void TReorderingTab::ConnectControls() {
-  connect(EnableReorderingCheckBox, &QCheckBox::clicked, this, [this](bool checked) {
-    Model.ReorderingEnabled = checked;
-    EnableTabControls(this, EnableReorderingCheckBox);
-    emit ApplyRequested(TSettingsPart::spReordering);
-  });
-  connect(ReorderingTrackBar, &QSlider::valueChanged, this, [this](int position) {
-    Model.ReorderingPosition = position;
-    UpdateReorderingLabel();
-    emit ApplyRequested(TSettingsPart::spReordering);
-  });
-  connect(ReorderingGapUpDown, &QSpinBox::valueChanged, this, [this](int value) {
-    Model.ReorderingGap = value;
-    emit ApplyRequested(TSettingsPart::spReordering);
-  });
+  Bind(EnableReorderingCheckBox, &M::ReorderingEnabled, [this] { EnableTabControls(this, EnableReorderingCheckBox); });
+  Bind(ReorderingTrackBar, &M::ReorderingPosition, [this] { UpdateReorderingLabel(); });
+  Bind(ReorderingGapUpDown, &M::ReorderingGap);
 }
 
 void TReorderingTab::UpdateReorderingLabel() {

@@ -473,7 +473,7 @@ void TSimulatorForm::StartSimulation() {
     EffectTimer->start();
     TSimulationRequest request;
     request.AdapterIndex = Model.CardIndex;
-    request.Capture = Model.CaptureValues();
+    request.Capture = CaptureSettingsOf(Model);
     request.Bridge = Preferences.Bridge;
     try {
       FSimulation.Start(Adapters, request, [this] {

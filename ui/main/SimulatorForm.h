@@ -23,7 +23,8 @@
 #include <vector>
 
 #include "config/PersistentSettings.h"
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
+#include "settings/SettingsPart.h"
 #include "config/windows/DialogRunner.h"
 #include "engine/ErrorChannel.h"
 #include "engine/Simulation.h"

@@ -6,11 +6,10 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 
-QSpinBox* MakeSpin(QWidget* parent, const char* editName, const char* upDownName, TControlRange range, int step) {
+QSpinBox* MakeSpin(QWidget* parent, const char* editName, const char* upDownName, int step) {
   auto* spin = new QSpinBox(parent);
   spin->setObjectName(QString::fromLatin1(upDownName));
   spin->findChild<QLineEdit*>()->setObjectName(QString::fromLatin1(editName));
-  spin->setRange(range.Min, range.Max);
   spin->setSingleStep(step);
   spin->setGroupSeparatorShown(false);
   spin->setAlignment(Qt::AlignRight);

@@ -11,7 +11,7 @@
 #include <QSpinBox>
 #include <QStringList>
 
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 
 // A length of the main window's design, drawn at 120 dots per inch, in
 // device-independent pixels (96 per inch).
@@ -19,7 +19,8 @@ constexpr int Design120(int pixels) { return (pixels * 96 + 60) / 120; }
 
 // A digits field with its up-down control: the spin box carries the up-down
 // control's name, its text field the field's name.
-QSpinBox* MakeSpin(QWidget* parent, const char* editName, const char* upDownName, TControlRange range, int step);
+// Its range comes with the binding to its setting.
+QSpinBox* MakeSpin(QWidget* parent, const char* editName, const char* upDownName, int step);
 
 // A titled group of options in columns; the button ids are the positions.
 QGroupBox* MakeChoiceGroup(QWidget* parent, const char* name, const QString& title, const QStringList& items,

@@ -27,9 +27,9 @@ TTransferRateTab::TTransferRateTab(TSettingsModel& model, QWidget* parent) : TSe
   layout->setRowStretch(2, 1);
   layout->setColumnStretch(0, 1);
 
-  connect(RatesCombobox, &QComboBox::activated, this, &TTransferRateTab::RatesComboboxSelect);
+  Bind(RatesCombobox, &M::RateIndex);
   connect(EditRatesButton, &QToolButton::clicked, this, &TTransferRateTab::EditRatesRequested);
-  connect(DirectionRadioGroup, &QButtonGroup::idClicked, this, &TTransferRateTab::DirectionRadioGroupClick);
+  Bind(DirectionRadioGroup, &M::Direction);
 }
 
 QWidget* TTransferRateTab::BuildSpeedLimit() {
@@ -62,14 +62,4 @@ void TTransferRateTab::RefreshRateList() {
 void TTransferRateTab::ShowModel() {
   RefreshRateList();
   ShowChoice(DirectionRadioGroup, Model.Direction);
-}
-
-void TTransferRateTab::RatesComboboxSelect(int index) {
-  Model.RateIndex = index;
-  emit ApplyRequested(TSettingsPart::spRate);
-}
-
-void TTransferRateTab::DirectionRadioGroupClick(int position) {
-  Model.Direction = position;
-  emit ApplyRequested(TSettingsPart::spRate);
 }

@@ -29,6 +29,4 @@ class TTransferRateTab : public TSettingsTab {
 
  private:
   QWidget* BuildSpeedLimit();
-  void RatesComboboxSelect(int index);
-  void DirectionRadioGroupClick(int position);
 };

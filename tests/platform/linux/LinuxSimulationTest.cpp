@@ -42,6 +42,7 @@ struct TRealSimulation {
     if (!opened) throw std::runtime_error(whyNot);
     Driver = std::move(opened);
     Engine = std::make_unique<TEngine>(*Driver, Clock, 11);
+    Model.SetDefaults(0);
     Engine->LocalAddressSource = [] {
       TIPAddrList local;
       local.GetLocal(true, true);
@@ -61,7 +62,7 @@ struct TRealSimulation {
     TSimulationRequest request;
     request.AdapterIndex = Position(adapter);
     request.Bridge = bridge;
-    Run->Start(Adapters, request, [this] { ApplySettings(*Engine, TSettingsPart::spAll, Controls); });
+    Run->Start(Adapters, request, [this] { ApplySettings(*Engine, TSettingsPart::spAll, Model); });
     // The interception threads take their adapters a moment after the start.
     WaitIntercepting(adapter);
     if (bridge.Enabled) {
@@ -74,7 +75,7 @@ struct TRealSimulation {
     for (int i = 0; i < 500 && !(TcxProgramCount(index, kBpfTcxIngress) && TcxProgramCount(index, kBpfTcxEgress)); ++i)
       ::usleep(10000);
   }
-  void Apply() { ApplySettings(*Engine, TSettingsPart::spAll, Controls); }
+  void Apply() { ApplySettings(*Engine, TSettingsPart::spAll, Model); }
 
   std::unique_ptr<IPacketDriver> Driver;
   TMonotonicClock Clock;
@@ -83,7 +84,7 @@ struct TRealSimulation {
   TErrorChannel Errors{Sink};
   std::unique_ptr<TEngine> Engine;
   std::unique_ptr<TSimulation> Run;
-  TSettingsControls Controls;
+  TSettingsModel Model;
   TTcpAdapterList Adapters;
 };
 
@@ -177,8 +178,8 @@ TEST_F(LinuxNormalSimulation, NothingEnabledPassesPingAndTcpUnimpaired) {
 }
 
 TEST_F(LinuxNormalSimulation, FixedLatencyShowsInTheRoundTripTime) {
-  FSim->Controls.LatencyEnabled = true;
-  FSim->Controls.DelayFrom = 40;
+  FSim->Model.LatencyEnabled = true;
+  FSim->Model.DelayFrom = 40;
   FSim->Start("h0");
   std::string ping = Ping(FPeer, "10.77.0.1", 5);
   double rtt = PingAverageMs(ping);
@@ -186,15 +187,14 @@ TEST_F(LinuxNormalSimulation, FixedLatencyShowsInTheRoundTripTime) {
   EXPECT_GE(rtt, 78.0) << ping;
   EXPECT_LE(rtt, 200.0) << ping;
   // A change takes effect while the simulation runs.
-  FSim->Controls.LatencyEnabled = false;
+  FSim->Model.LatencyEnabled = false;
   FSim->Apply();
   Shell("sleep 0.2");
   EXPECT_LT(PingAverageMs(Ping(FPeer, "10.77.0.1", 3)), 20.0);
 }
 
 TEST_F(LinuxNormalSimulation, RateLimitShowsInATransfer) {
-  FSim->Controls.InRate = 10000000;
-  FSim->Controls.OutRate = 10000000;
+  FSim->Model.SelectRate(TShapingRate("10 Mbit/s", 10000000, 10000000));
   FSim->Start("h0");
   double mbits = IperfMbits(FHost, FPeer, "10.77.0.1", "-t 3");
   // 10 Mbit/s of Ethernet frames carry about 9.5 Mbit/s of TCP payload.
@@ -203,8 +203,8 @@ TEST_F(LinuxNormalSimulation, RateLimitShowsInATransfer) {
 }
 
 TEST_F(LinuxNormalSimulation, LossShowsInAPingSeries) {
-  FSim->Controls.LossEnabled = true;
-  FSim->Controls.LossValue = 300;  // 30 % of the frames of each direction
+  FSim->Model.LossEnabled = true;
+  FSim->Model.LossPosition = 300;  // 30 % of the frames of each direction
   FSim->Start("h0");
   std::string ping = Ping(FPeer, "10.77.0.1", 60, "0.05");
   int received = PingReceived(ping);
@@ -216,8 +216,8 @@ TEST_F(LinuxNormalSimulation, LossShowsInAPingSeries) {
 
 TEST_F(LinuxNormalSimulation, AfterAStopTheAdapterIsAsItWas) {
   uint32_t h0 = ::if_nametoindex("h0");
-  FSim->Controls.LatencyEnabled = true;
-  FSim->Controls.DelayFrom = 30;
+  FSim->Model.LatencyEnabled = true;
+  FSim->Model.DelayFrom = 30;
   FSim->Start("h0");
   EXPECT_GE(PingAverageMs(Ping(FPeer, "10.77.0.1", 2)), 55.0);
   FSim->Run->Stop();
@@ -325,8 +325,8 @@ TEST_F(LinuxNormalSimulation, KillNineOfARunningSimulationLeavesTheHostsTalking)
     ::alarm(60);
     try {
       TRealSimulation sim;
-      sim.Controls.LatencyEnabled = true;
-      sim.Controls.DelayFrom = 300;
+      sim.Model.LatencyEnabled = true;
+      sim.Model.DelayFrom = 300;
       sim.Start("h0");
       char ready = 'r';
       if (::write(pipeFds[1], &ready, 1) != 1) ::_exit(2);
@@ -399,13 +399,13 @@ TEST_F(LinuxBridgeSimulation, PingArpAndTcpCrossTheBridge) {
 }
 
 TEST_F(LinuxBridgeSimulation, AFrameTheEngineDropsNeverReachesTheOtherSide) {
-  FSim->Controls.LossEnabled = true;
-  FSim->Controls.LossValue = 1000;  // every frame
+  FSim->Model.LossEnabled = true;
+  FSim->Model.LossPosition = 1000;  // every frame
   FSim->Start("xa0", FBridge);
   uint64_t before = RxPackets(FB, "yb0");
   EXPECT_EQ(PingReceived(Ping(FA, "10.88.0.2", 3)), 0);
   EXPECT_EQ(RxPackets(FB, "yb0"), before) << "not one frame reached B";
-  FSim->Controls.LossEnabled = false;
+  FSim->Model.LossEnabled = false;
   FSim->Apply();
   // The failed resolutions would make the next pings fail at once.
   FLab->Run(FA, "ip neigh flush dev ya0");
@@ -425,8 +425,8 @@ TEST_F(LinuxBridgeSimulation, JumboFramesCrossTheBridgeAndAreCounted) {
 }
 
 TEST_F(LinuxBridgeSimulation, LatencyAppliesToForwardedFrames) {
-  FSim->Controls.LatencyEnabled = true;
-  FSim->Controls.DelayFrom = 25;
+  FSim->Model.LatencyEnabled = true;
+  FSim->Model.DelayFrom = 25;
   FSim->Start("xb0", FBridge);
   std::string ping = Ping(FA, "10.88.0.2", 4);
   EXPECT_EQ(PingReceived(ping), 4) << ping;

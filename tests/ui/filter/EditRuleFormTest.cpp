@@ -683,10 +683,11 @@ TEST(EditRuleFormTest, RulesBuiltInTheEditorSelectTheirFramesInASimulation) {
       return local;
     };
     engine.RefreshLocalAddresses();
-    TSettingsControls controls;
-    controls.LossEnabled = true;
-    controls.LossValue = 1000;  // every selected frame is lost
-    ApplySettings(engine, TSettingsPart::spAll, controls);
+    TSettingsModel model;
+    model.SetDefaults(0);
+    model.LossEnabled = true;
+    model.LossPosition = 1000;  // every selected frame is lost
+    ApplySettings(engine, TSettingsPart::spAll, model);
     {
       TLockGuard lock(engine.Locks.SettingsLock);
       engine.Settings.Filter = e.Filter;

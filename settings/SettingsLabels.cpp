@@ -1,9 +1,9 @@
-#include "config/SettingsLabels.h"
+#include "settings/SettingsLabels.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "config/SettingsModel.h"
+#include "settings/SettingsModel.h"
 
 namespace {
 

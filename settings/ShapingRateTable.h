@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ShapingRate.h"
+#include "settings/ShapingRate.h"
 
 // The transfer rates the speed-limit list offers, in list order. Names may
 // repeat. Changed on the user-interface thread only.

@@ -4,7 +4,7 @@
 
 #include <clocale>
 
-#include "config/FormatBitRate.h"
+#include "settings/FormatBitRate.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "config/ShapingRateTable.h"
+#include "settings/ShapingRateTable.h"
 
 #include <algorithm>
 

@@ -27,6 +27,19 @@ TEST_F(ModelApply, RatesAreBytesPerSecondAndUnlimitedLeavesADirectionFree) {
   EXPECT_EQ(Rig.Engine.State.RateOut, 0);
 }
 
+TEST_F(ModelApply, TheEngineGetsValuesClampedToTheirControls) {
+  Model.LatencyEnabled = Model.LossEnabled = Model.ReorderingEnabled = true;
+  Model.DelayFrom = 70000;
+  Model.Correlation = -4;
+  Model.LossPosition = 5000;
+  Model.ReorderingGap = 0;
+  ASSERT_TRUE(Apply(TSettingsPart::spAll));
+  EXPECT_EQ(Live().Latency.DelayFrom, 60000u);
+  EXPECT_EQ(Live().Latency.Correlation, 0.0);
+  EXPECT_EQ(Live().Loss.Value, 1000u);
+  EXPECT_EQ(Live().Reordering.Gap, 1u);
+}
+
 TEST_F(ModelApply, NoRateSelectedStopsTheApplyWithItsMessage) {
   Model.RateIndex = -1;
   Model.LatencyEnabled = true;

@@ -1,4 +1,4 @@
-#include "config/ShapingRate.h"
+#include "settings/ShapingRate.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <set>
 
-#include "config/FormatBitRate.h"
-#include "config/ShapingRateTable.h"
+#include "settings/FormatBitRate.h"
+#include "settings/ShapingRateTable.h"
 #include "common/Assertion.h"
 
 namespace {

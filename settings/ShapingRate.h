@@ -29,6 +29,9 @@ struct TShapingRate {
   int32_t OutRate = 0;
 
   TShapingRate() = default;
+  // Limits as they are, unchecked, for a rate that no parser wrote.
+  TShapingRate(std::string name, int32_t inRate, int32_t outRate)
+      : Name(std::move(name)), InRate(inRate), OutRate(outRate) {}
   // The name, and the rates of a rate text; throws EShapingRateFormat.
   TShapingRate(std::string name, const std::string& text);
 

@@ -1,9 +1,9 @@
-#include "config/ShapingRate.h"
+#include "settings/ShapingRate.h"
 
 #include <algorithm>
 
 #include "common/Trim.h"
-#include "config/FormatBitRate.h"
+#include "settings/FormatBitRate.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "config/FormatBitRate.h"
+#include "settings/FormatBitRate.h"
 
 #include <charconv>
 #include <clocale>
