@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
+#include <variant>
 
 namespace {
 
@@ -71,6 +73,65 @@ void WriteBoolean(QSettings& store, const QString& name, bool value) {
   store.setValue(name, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+// The "Global" values that are read and written as they stand, in the order
+// they are written. A value that cannot be read keeps the default.
+enum class TPreferenceKind : uint8_t {
+  pkInteger,
+  pkBinaryChoice,  // 0 or 1; anything else keeps the default
+  pkBoolean,
+};
+
+struct TPreference {
+  const char* Key;
+  TPreferenceKind Kind;
+  std::variant<int32_t TPersistentSettings::*, uint8_t TPersistentSettings::*, bool TPersistentSettings::*> Field;
+  int32_t Default;
+};
+
+using P = TPersistentSettings;
+using enum TPreferenceKind;
+const TPreference kPreferences[] = {
+    {"GraphUnit", pkBinaryChoice, &P::GraphUnit, 0},
+    {"GraphType", pkBinaryChoice, &P::GraphType, 0},
+    {"PolylineStep", pkInteger, &P::PolylineStep, 3},
+    {"GraphAutoScale", pkBoolean, &P::GraphAutoScale, 1},
+    {"AutoScaleValue", pkInteger, &P::AutoScaleValue, 0},
+    {"DisplayConnections", pkBoolean, &P::DisplayConnections, 0},
+    {"DisplayEffectView", pkBoolean, &P::DisplayEffectView, 1},
+    {"Maximized", pkBoolean, &P::Maximized, 0},
+};
+
+int32_t ReadPreference(QSettings& store, const TPreference& preference) {
+  const QString key = QString::fromLatin1(preference.Key);
+  switch (preference.Kind) {
+    case pkBinaryChoice:
+      return ReadBinaryChoice(store, key, static_cast<uint8_t>(preference.Default));
+    case pkBoolean:
+      return ReadBoolean(store, key, preference.Default != 0) ? 1 : 0;
+    case pkInteger:
+      break;
+  }
+  return ReadInteger(store, key, preference.Default);
+}
+
+void WritePreference(QSettings& store, const TPreference& preference, int32_t value) {
+  const QString key = QString::fromLatin1(preference.Key);
+  if (preference.Kind == pkBoolean) {
+    WriteBoolean(store, key, value != 0);
+  } else {
+    WriteInteger(store, key, value);
+  }
+}
+
+void SetPreference(TPersistentSettings& s, const TPreference& preference, int32_t value) {
+  std::visit([&](auto field) { s.*field = static_cast<std::remove_reference_t<decltype(s.*field)>>(value); },
+             preference.Field);
+}
+
+int32_t PreferenceOf(const TPersistentSettings& s, const TPreference& preference) {
+  return std::visit([&](auto field) { return static_cast<int32_t>(s.*field); }, preference.Field);
+}
+
 }  // namespace
 
 std::unique_ptr<QSettings> OpenSettingsStore() {
@@ -82,19 +143,12 @@ void LoadSettings(QSettings& store, TPersistentSettings& s) {
   // A negative queue size would wrap to an endless queue in the engine.
   const int32_t queue = ReadInteger(store, QStringLiteral("MaxQueueSize"), s.MaxQueueSize);
   s.MaxQueueSize = queue >= 0 ? queue : static_cast<int32_t>(kDefaultMaxQueueSize);
-  s.GraphUnit = ReadBinaryChoice(store, QStringLiteral("GraphUnit"), 0);
-  s.GraphType = ReadBinaryChoice(store, QStringLiteral("GraphType"), 0);
-  s.PolylineStep = ReadInteger(store, QStringLiteral("PolylineStep"), 3);
-  s.GraphAutoScale = ReadBoolean(store, QStringLiteral("GraphAutoScale"), true);
-  s.AutoScaleValue = ReadInteger(store, QStringLiteral("AutoScaleValue"), 0);
-  s.DisplayConnections = ReadBoolean(store, QStringLiteral("DisplayConnections"), false);
-  s.DisplayEffectView = ReadBoolean(store, QStringLiteral("DisplayEffectView"), true);
+  for (const TPreference& preference : kPreferences) SetPreference(s, preference, ReadPreference(store, preference));
   s.Resolution.Loss = ReadResolution(store, QStringLiteral("LossPercentageResolution"), s.Resolution.Loss);
   s.Resolution.Duplication =
       ReadResolution(store, QStringLiteral("DuplicationPercentageResolution"), s.Resolution.Duplication);
   s.Resolution.Reordering =
       ReadResolution(store, QStringLiteral("ReorderingPercentageResolution"), s.Resolution.Reordering);
-  s.Maximized = ReadBoolean(store, QStringLiteral("Maximized"), false);
   s.Width = ReadInteger(store, QStringLiteral("Width"));
   s.Height = ReadInteger(store, QStringLiteral("Height"));
   s.Top = ReadInteger(store, QStringLiteral("Top"));
@@ -112,14 +166,7 @@ void LoadSettings(QSettings& store, TPersistentSettings& s) {
 void SaveSettings(QSettings& store, const TPersistentSettings& s) {
   store.beginGroup(QStringLiteral("Global"));
   WriteInteger(store, QStringLiteral("MaxQueueSize"), s.MaxQueueSize);
-  WriteInteger(store, QStringLiteral("GraphUnit"), s.GraphUnit);
-  WriteInteger(store, QStringLiteral("GraphType"), s.GraphType);
-  WriteInteger(store, QStringLiteral("PolylineStep"), s.PolylineStep);
-  WriteBoolean(store, QStringLiteral("GraphAutoScale"), s.GraphAutoScale);
-  WriteInteger(store, QStringLiteral("AutoScaleValue"), s.AutoScaleValue);
-  WriteBoolean(store, QStringLiteral("DisplayConnections"), s.DisplayConnections);
-  WriteBoolean(store, QStringLiteral("DisplayEffectView"), s.DisplayEffectView);
-  WriteBoolean(store, QStringLiteral("Maximized"), s.Maximized);
+  for (const TPreference& preference : kPreferences) WritePreference(store, preference, PreferenceOf(s, preference));
   if (!s.Maximized) {
     // The previous placement stays stored while the window is maximized.
     if (s.Left) WriteInteger(store, QStringLiteral("Left"), *s.Left);
