@@ -10,8 +10,6 @@
 
 namespace {
 
-const char* const kLockFile = "/OveldaTarnwick.lock";
-
 std::string FallbackDirectory() {
   return QDir::tempPath().toStdString() + "/ovelda-tarnwick-" + std::to_string(geteuid());
 }
@@ -59,8 +57,22 @@ std::string InstanceDirectory(std::string& whyNot) {
   return fallback;
 }
 
-TLockResult TryTakeInstanceLock(const std::string& directory, TFileDescriptor& lock, std::string& whyNot) {
-  const std::string path = directory + kLockFile;
+bool IsValidInstanceName(const std::string& instance) {
+  if (instance.size() > 32) return false;
+  for (const char c : instance) {
+    const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    if (!allowed) return false;
+  }
+  return true;
+}
+
+std::string InstanceFileName(const std::string& instance) {
+  return instance.empty() ? "OveldaTarnwick" : "OveldaTarnwick-" + instance;
+}
+
+TLockResult TryTakeInstanceLock(const std::string& directory, const std::string& instance, TFileDescriptor& lock,
+                                std::string& whyNot) {
+  const std::string path = directory + "/" + InstanceFileName(instance) + ".lock";
   TFileDescriptor file(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!file.Valid()) {
     whyNot = SystemErrorText(path);

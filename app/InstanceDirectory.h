@@ -29,6 +29,14 @@ enum class TLockResult {
   lrError,  // the lock file cannot be used (whyNot says why)
 };
 
-// Tries to take the owner lock in directory without waiting; on lrTaken,
-// lock holds it until it is closed.
-TLockResult TryTakeInstanceLock(const std::string& directory, TFileDescriptor& lock, std::string& whyNot);
+// An instance's name: empty for the default one, else letters, digits, "-"
+// and "_", at most 32 of them.
+bool IsValidInstanceName(const std::string& instance);
+// The file name the instance's socket and lock are named after:
+// "OveldaTarnwick", or "OveldaTarnwick-<name>".
+std::string InstanceFileName(const std::string& instance);
+
+// Tries to take the instance's owner lock in directory without waiting; on
+// lrTaken, lock holds it until it is closed.
+TLockResult TryTakeInstanceLock(const std::string& directory, const std::string& instance, TFileDescriptor& lock,
+                                std::string& whyNot);

@@ -15,7 +15,6 @@
 
 namespace {
 
-const QString kInstanceName = QStringLiteral("/OveldaTarnwick");
 constexpr uint32_t kAnswerDone = 0;
 constexpr uint32_t kAnswerRefused = 1;
 constexpr uint32_t kAnswerHeaderBytes = 12;
@@ -56,7 +55,9 @@ QString FromUtf16WithZero(const char* data, uint32_t count) {
   return text;
 }
 
-QString ServerNameIn(const std::string& directory) { return QString::fromStdString(directory) + kInstanceName; }
+QString ServerNameIn(const std::string& directory, const std::string& instance) {
+  return QString::fromStdString(directory + "/" + InstanceFileName(instance));
+}
 
 // The process at the other end runs as this user. Only such a process may
 // be handed a command line: it names files to read and may quit a run.
@@ -99,17 +100,15 @@ TForwardResult ForwardTo(const QString& name, const TInstanceRequest& request, i
     why = QStringLiteral("The running instance gave an unexpected answer");
     return TForwardResult::frFailed;
   }
-  if (answer->second.Refused) {
-    why = answer->second.Reason;
-    return TForwardResult::frRefused;
-  }
-  return TForwardResult::frDelivered;
+  why = answer->second.Reason;
+  return answer->second.Refused ? TForwardResult::frRefused : TForwardResult::frDelivered;
 }
 
 }  // namespace
 
 QByteArray EncodeInstanceRequest(const TInstanceRequest& request) {
-  const QByteArray data = request.Code == kInstanceCommandLine ? Utf16WithZero(request.CommandLine) : QByteArray();
+  const bool carriesText = request.Code == kInstanceCommandLine || request.Code == kInstanceControl;
+  const QByteArray data = carriesText ? Utf16WithZero(request.CommandLine) : QByteArray();
   QByteArray bytes;
   AppendU32(bytes, request.Code);
   AppendU32(bytes, static_cast<uint32_t>(data.size()));
@@ -155,7 +154,7 @@ std::optional<std::pair<uint32_t, TInstanceAnswer>> DecodeInstanceAnswer(const Q
   return std::make_pair(ReadU32(bytes, 0), answer);
 }
 
-TInstanceServer::TInstanceServer(QObject* parent) : QObject(parent) {
+TInstanceServer::TInstanceServer(std::string instance, QObject* parent) : QObject(parent), FInstance(std::move(instance)) {
   FServer.setSocketOptions(QLocalServer::UserAccessOption);
   connect(&FServer, &QLocalServer::newConnection, this, &TInstanceServer::Accept);
 }
@@ -170,7 +169,7 @@ TClaimResult TInstanceServer::Claim(QString& why) {
     return TClaimResult::crUnreachable;
   }
   TFileDescriptor lock;
-  switch (TryTakeInstanceLock(directory, lock, whyNot)) {
+  switch (TryTakeInstanceLock(directory, FInstance, lock, whyNot)) {
     case TLockResult::lrBusy:
       return TClaimResult::crTaken;
     case TLockResult::lrError:
@@ -182,7 +181,7 @@ TClaimResult TInstanceServer::Claim(QString& why) {
   FLock = std::move(lock);
   // Only the lock's holder touches the socket file, so one that is there
   // now belongs to an instance that has ended.
-  const QString name = ServerNameIn(directory);
+  const QString name = ServerNameIn(directory, FInstance);
   QLocalServer::removeServer(name);
   if (!FServer.listen(name)) {
     why = FServer.errorString();
@@ -225,7 +224,7 @@ void TInstanceServer::Serve(QLocalSocket* socket, QByteArray& buffer) {
 }
 
 TForwardResult ForwardOrClaim(const TInstanceRequest& request, TInstanceServer* claimant, int answerTimeoutMs,
-                              QString& why) {
+                              QString& why, const std::string& instance) {
   std::string whyNot;
   const std::string directory = InstanceDirectory(whyNot);
   if (directory.empty()) {
@@ -246,7 +245,7 @@ TForwardResult ForwardOrClaim(const TInstanceRequest& request, TInstanceServer* 
     } else {
       // Only asking: a lock taken here is given back at once.
       TFileDescriptor probe;
-      switch (TryTakeInstanceLock(directory, probe, whyNot)) {
+      switch (TryTakeInstanceLock(directory, instance, probe, whyNot)) {
         case TLockResult::lrTaken:
           return TForwardResult::frNoInstance;
         case TLockResult::lrError:
@@ -256,7 +255,8 @@ TForwardResult ForwardOrClaim(const TInstanceRequest& request, TInstanceServer* 
           break;
       }
     }
-    const TForwardResult result = ForwardTo(ServerNameIn(directory), request, answerTimeoutMs, why);
+    const std::string& name = claimant ? claimant->Instance() : instance;
+    const TForwardResult result = ForwardTo(ServerNameIn(directory, name), request, answerTimeoutMs, why);
     if (result != TForwardResult::frNoInstance) return result;
     if (deadline.hasExpired()) {
       why = QStringLiteral("Another launch of the program owns the instance but does not answer");

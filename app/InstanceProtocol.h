@@ -5,11 +5,13 @@
 // the sender knows its command has taken effect before it exits.
 //
 // Request: code (32-bit, little-endian), byte count (32-bit), then for code
-// 4000 the whole command line as UTF-16LE text with its terminating zero
-// (byte count = 2 x (characters + 1)); other codes carry no data.
+// 4000 the whole command line, for 4100 (the control channel) the control
+// request, as UTF-16LE text with its terminating zero (byte count = 2 x
+// (characters + 1)); other codes carry no data.
 // Answer: the code echoed back (32-bit), then the outcome (32-bit: 0 done,
 // 1 refused) and a byte count with the reason as UTF-16LE text with its
-// zero (0 bytes when there is none). A sender also takes an answer of the
+// zero (0 bytes when there is none); a control request's answer carries its
+// output there, done or refused. A sender also takes an answer of the
 // code alone, then the end of the connection, as done.
 
 #include <QByteArray>
@@ -62,7 +64,9 @@ class TInstanceServer : public QObject {
   Q_OBJECT
  public:
   using THandler = std::function<TInstanceAnswer(const TInstanceRequest&)>;
-  explicit TInstanceServer(QObject* parent = nullptr);
+  // The default instance, or the one of that name (see IsValidInstanceName).
+  explicit TInstanceServer(std::string instance = {}, QObject* parent = nullptr);
+  const std::string& Instance() const { return FInstance; }
 
   // Who handles requests; until one is set, a request is refused.
   void SetHandler(THandler handler);
@@ -76,6 +80,7 @@ class TInstanceServer : public QObject {
   void Accept();
   void Serve(QLocalSocket* socket, QByteArray& buffer);
 
+  std::string FInstance;
   THandler FHandler;
   TFileDescriptor FLock;
   QLocalServer FServer;
@@ -84,7 +89,7 @@ class TInstanceServer : public QObject {
 enum class TForwardResult {
   frNoInstance,   // nobody owns the name; with a server given, this launch now does
   frUnreachable,  // the name cannot be used (why says why): this launch runs alone
-  frDelivered,    // the running instance has handled the request
+  frDelivered,    // the running instance has handled the request (why: the text it answered with)
   frRefused,      // the running instance refused it (why: its reason)
   frFailed,       // an instance was found but did not take the request (why)
 };
@@ -93,6 +98,7 @@ enum class TForwardResult {
 // owner of the instance name, or, when nobody owns it and claimant is
 // given, makes claimant the owner. The owner lock decides, so of two
 // launches at the same moment exactly one owns the name and the other
-// forwards to it. The request goes only to a process of this user.
+// forwards to it. The request goes only to a process of this user. Without
+// a claimant, instance names the instance asked.
 TForwardResult ForwardOrClaim(const TInstanceRequest& request, TInstanceServer* claimant, int answerTimeoutMs,
-                              QString& why);
+                              QString& why, const std::string& instance = {});

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/AdapterTexts.h"
+#include "app/ControlCommand.h"
 #include "app/DriverSession.h"
 #include "app/InstanceProtocol.h"
 #include "app/ProgramOptions.h"
@@ -72,7 +73,7 @@ int Emulate(const TProgramOptions& options, TInstanceServer* server) {
 // it did (exitCode says how that went). Without one running, server (when
 // given) becomes the first instance's.
 bool ForwardToFirstInstance(const std::string& program, const std::vector<std::string>& parameters,
-                            TInstanceServer* server, int& exitCode) {
+                            const std::string& instance, TInstanceServer* server, int& exitCode) {
   // The first instance has a working directory of its own.
   const std::vector<std::string> absolute =
       WithAbsoluteProfilePaths(parameters, QDir::currentPath().toStdString());
@@ -80,7 +81,7 @@ bool ForwardToFirstInstance(const std::string& program, const std::vector<std::s
   words.insert(words.end(), absolute.begin(), absolute.end());
   const TInstanceRequest request{InstanceCodeFor(parameters), QString::fromStdString(JoinCommandLine(words))};
   QString why;
-  switch (ForwardOrClaim(request, server, kAnswerTimeoutMs, why)) {
+  switch (ForwardOrClaim(request, server, kAnswerTimeoutMs, why, instance)) {
     case TForwardResult::frNoInstance:
       return false;
     case TForwardResult::frUnreachable:
@@ -96,6 +97,31 @@ bool ForwardToFirstInstance(const std::string& program, const std::vector<std::s
   }
   std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
   exitCode = 1;
+  return true;
+}
+
+// A headless run listens for the control channel on its instance name: the
+// one it was given, which must be free, or the default one when no other
+// run holds it. False when the run cannot go on.
+bool ClaimHeadlessInstance(const std::string& instance, std::unique_ptr<TInstanceServer>& server) {
+  server = std::make_unique<TInstanceServer>(instance);
+  QString why;
+  switch (server->Claim(why)) {
+    case TClaimResult::crOwned:
+      return true;
+    case TClaimResult::crTaken:
+      server.reset();
+      if (!instance.empty()) {
+        std::fprintf(stderr, "An instance named \"%s\" is already running\n", instance.c_str());
+        return false;
+      }
+      std::fprintf(stderr, "Another instance holds the default name; give this run --instance NAME to control it\n");
+      return true;
+    case TClaimResult::crUnreachable:
+      server.reset();
+      std::fprintf(stderr, "This run cannot be controlled: %s\n", why.toLocal8Bit().constData());
+      return !instance.empty() ? false : true;
+  }
   return true;
 }
 
@@ -130,15 +156,19 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.ListAdapters) return ListAdapters(options.Driver);
+  if (options.Control) return RunControlCommand(options.Instance, options.ControlWords);
 
   const bool quit = std::any_of(options.Parameters.begin(), options.Parameters.end(),
                                 [](const std::string& p) { return IsQuitSwitch(p); });
-  // Headless runs neither forward nor own the instance name.
+  // Headless runs never forward: they own an instance name only for the
+  // control channel.
   std::unique_ptr<TInstanceServer> server;
-  if (!options.Headless) {
-    if (!quit) server = std::make_unique<TInstanceServer>();
+  if (options.Headless) {
+    if (!quit && !ClaimHeadlessInstance(options.Instance, server)) return 1;
+  } else {
+    if (!quit) server = std::make_unique<TInstanceServer>(options.Instance);
     int exitCode = 0;
-    if (ForwardToFirstInstance(argv[0], options.Parameters, server.get(), exitCode)) return exitCode;
+    if (ForwardToFirstInstance(argv[0], options.Parameters, options.Instance, server.get(), exitCode)) return exitCode;
   }
   // With no instance to tell, the quit switch ends this launch at once.
   if (quit) return 0;

@@ -14,6 +14,10 @@ struct TProgramOptions {
   bool Version = false;
   std::string Driver = "linux";
   std::string Preset;  // a built-in preset applied over the loaded settings
+  std::string Instance;  // the instance name; empty for the default one
+  // "ctl" as the first word: the words after it, for the control channel.
+  bool Control = false;
+  std::vector<std::string> ControlWords;
   std::vector<std::string> Parameters;
   std::string Error;  // not empty when the options cannot be used
 };

@@ -54,6 +54,7 @@ TRunner::~TRunner() {
 }
 
 void TRunner::StopAndShowReports() {
+  FRunning = false;
   FSimulation->Stop();
   // What the threads and capture writers reported while they ended waited
   // for nobody; it is printed now, before the run's last lines.
@@ -66,7 +67,7 @@ int TRunner::Run() {
   FSignals = std::make_unique<TSignalWatch>([this](int) { Finish(); });
   if (!Prepare() || !LoadFromCommandLine()) return 1;
   if (const TPresetItem* preset = FindPreset(FOptions.Preset)) ApplyPreset(FModel, *preset);
-  if (!StartSimulation()) {
+  if (!StartSimulation(FErrorSink)) {
     StopAndShowReports();
     return 1;
   }
@@ -106,7 +107,7 @@ bool TRunner::LoadFromCommandLine() {
   for (const std::string& parameter : FOptions.Parameters) {
     if (IsRuntimeSwitch(parameter)) continue;
     profileNamed = true;
-    if (LoadProfile(parameter, FModel, FEngine, FChoices, *FStore, FErrorSink)) return true;
+    if (::LoadProfile(parameter, FModel, FEngine, FChoices, *FStore, FErrorSink)) return true;
   }
   // Profiles that were named and did not load are not replaced by another
   // configuration: the run fails instead of emulating something else.
@@ -125,9 +126,9 @@ bool TRunner::LoadFromCommandLine() {
 
 bool TRunner::ApplyAll() { return ApplyModelSettings(FEngine, TSettingsPart::spAll, FModel, FErrorSink); }
 
-bool TRunner::StartSimulation() {
+bool TRunner::StartSimulation(IErrorSink& errors) {
   if (FModel.CardIndex < 0 || static_cast<uint32_t>(FModel.CardIndex) >= FAdapters.AdapterCount) {
-    FErrorSink.ShowError("Cannot start simulation because no adapter is selected");
+    errors.ShowError("Cannot start simulation because no adapter is selected");
     return false;
   }
   TSimulationRequest request;
@@ -138,22 +139,23 @@ bool TRunner::StartSimulation() {
   try {
     FSimulation->Start(FAdapters, request, [this, &applied] { applied = ApplyAll(); });
   } catch (const std::exception& error) {
-    FErrorSink.ShowError(error.what());
+    errors.ShowError(error.what());
     return false;
   }
   // Settings that do not apply (no rate chosen, a bad port list) would
   // leave the engine with none of them: nothing to emulate.
   if (!applied) {
-    FErrorSink.ShowError("Cannot start simulation because the settings could not be applied");
+    errors.ShowError("Cannot start simulation because the settings could not be applied");
     return false;
   }
-  if (!WaitForInterception()) return false;
+  if (!WaitForInterception(errors)) return false;
+  FRunning = true;
   FSamples = 0;
   PrintCounters(FEngine.Counters(), FEngine.TickBytes.In.exchange(0), FEngine.TickBytes.Out.exchange(0));
   return true;
 }
 
-bool TRunner::WaitForInterception() {
+bool TRunner::WaitForInterception(IErrorSink& errors) {
   const TAdapterHandle adapter = FAdapters.AdapterHandle[static_cast<size_t>(FModel.CardIndex)];
   const auto deadline = std::chrono::steady_clock::now() + kInterceptionTimeout;
   while (!FDriver.WaitIntercepted(adapter, std::chrono::milliseconds(50))) {
@@ -161,7 +163,7 @@ bool TRunner::WaitForInterception() {
     // then ends: after that, nothing will intercept the adapter.
     const bool failed = FErrors.ServePending() > 0 && !FDriver.WaitIntercepted(adapter, std::chrono::milliseconds(0));
     if (failed || std::chrono::steady_clock::now() >= deadline) {
-      FErrorSink.ShowError("Cannot start simulation because the adapter could not be intercepted");
+      errors.ShowError("Cannot start simulation because the adapter could not be intercepted");
       return false;
     }
   }
@@ -181,6 +183,8 @@ void TRunner::Tick() {
     Finish(1);
     return;
   }
+  // Stopped through the control channel: nothing to count until a start.
+  if (!FRunning) return;
   const uint32_t in = FEngine.TickBytes.In.exchange(0);
   const uint32_t out = FEngine.TickBytes.Out.exchange(0);
   ++FSamples;
@@ -206,8 +210,9 @@ void TRunner::Finish(int exitCode) {
 }
 
 void TRunner::PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut) {
+  FLastStatistics = CountersJson(counters, tickIn, tickOut);
   if (FOptions.StatsJson) {
-    PrintLine(stdout, CountersJson(counters, tickIn, tickOut));
+    PrintLine(stdout, FLastStatistics);
     return;
   }
   std::string block;
@@ -221,6 +226,8 @@ void TRunner::PrintCounters(const TEngineCounters& counters, uint32_t tickIn, ui
 
 TInstanceAnswer TRunner::HandleInstanceRequest(const TInstanceRequest& request) {
   switch (request.Code) {
+    case kInstanceControl:
+      return HandleControlRequest(*this, request.CommandLine);
     case kInstanceCommandLine:
       return HandleForwardedCommandLine(request.CommandLine);
     case kInstanceActivate:
@@ -250,7 +257,7 @@ TInstanceAnswer TRunner::HandleForwardedCommandLine(const QString& text) {
     // stops one. A profile that does not load refuses the request, so the
     // sender can tell its user.
     TCollectingErrorSink errors(FErrorSink);
-    if (!LoadProfile(word, FModel, FEngine, FChoices, *FStore, errors)) {
+    if (!::LoadProfile(word, FModel, FEngine, FChoices, *FStore, errors)) {
       answer.Refused = true;
       if (!answer.Reason.isEmpty()) answer.Reason += QLatin1Char('\n');
       answer.Reason += QString::fromStdString(word + ": " + errors.Text("the profile is empty"));
@@ -259,3 +266,39 @@ TInstanceAnswer TRunner::HandleForwardedCommandLine(const QString& text) {
   }
   return answer;
 }
+
+int TRunner::AdapterCount() const { return static_cast<int>(FAdapters.AdapterCount); }
+
+std::string TRunner::ApplyParts(const std::vector<TSettingsPart>& parts) {
+  TCollectingErrorSink errors(FErrorSink);
+  for (const TSettingsPart part : parts) ApplyModelSettings(FEngine, part, FModel, errors);
+  return errors.Text("");
+}
+
+std::string TRunner::LoadProfile(const std::string& path) {
+  TCollectingErrorSink errors(FErrorSink);
+  if (!::LoadProfile(path, FModel, FEngine, FChoices, *FStore, errors)) return errors.Text("The profile is empty");
+  ApplyModelSettings(FEngine, TSettingsPart::spAll, FModel, errors);
+  return errors.Text("");
+}
+
+std::string TRunner::Start() {
+  if (FRunning || FFinished) return FFinished ? "The run is ending" : "";
+  TCollectingErrorSink errors(FErrorSink);
+  if (!StartSimulation(errors)) {
+    StopAndShowReports();
+    return errors.Text("The simulation could not be started");
+  }
+  return {};
+}
+
+std::string TRunner::Stop() {
+  if (FRunning) {
+    StopAndShowReports();
+    // The counters at the stop, with the bytes of the last part-second.
+    PrintCounters(FEngine.Counters(), FEngine.TickBytes.In.exchange(0), FEngine.TickBytes.Out.exchange(0));
+  }
+  return {};
+}
+
+std::string TRunner::StatisticsJson() { return FLastStatistics; }

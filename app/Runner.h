@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlChannel.h"
 #include "app/InstanceProtocol.h"
 #include "app/InterceptionWatch.h"
 #include "app/SignalWatch.h"
@@ -59,7 +60,7 @@ struct TRunOptions {
   std::vector<std::string> Parameters;
 };
 
-class TRunner : public QObject {
+class TRunner : public QObject, public IControlTarget {
   Q_OBJECT
  public:
   TRunner(IPacketDriver& driver, TRunOptions options);
@@ -68,11 +69,21 @@ class TRunner : public QObject {
   // Runs until the stop; the process's exit status.
   int Run();
 
+  // The control channel: the simulation can be stopped and started again
+  // while the run goes on.
+  TSettingsModel& Model() override { return FModel; }
+  int AdapterCount() const override;
+  std::string ApplyParts(const std::vector<TSettingsPart>& parts) override;
+  std::string LoadProfile(const std::string& path) override;
+  std::string Start() override;
+  std::string Stop() override;
+  std::string StatisticsJson() override;
+
  private:
   bool Prepare();
   bool LoadFromCommandLine();
-  bool StartSimulation();
-  bool WaitForInterception();
+  bool StartSimulation(IErrorSink& errors);
+  bool WaitForInterception(IErrorSink& errors);
   void Tick();
   // Stops the simulation, saves where this instance does, and ends the run
   // with the exit status.
@@ -102,4 +113,6 @@ class TRunner : public QObject {
   QTimer FTick;
   int32_t FSamples = 0;
   bool FFinished = false;
+  bool FRunning = false;
+  std::string FLastStatistics;  // the counters as last printed
 };

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <cstdio>
 
+#include "app/ControlChannel.h"
 #include "app/DesktopIdentity.h"
 #include "app/InstanceProtocol.h"
 #include "app/SignalWatch.h"
+#include "app/Statistics.h"
 #include "config/PersistentSettings.h"
 #include "engine/Random.h"
 #include "platform/TimerFd.h"
@@ -22,7 +24,7 @@ bool HasDisplay() {
 // Counters printed on standard output belong to a run without a window.
 bool RunsWithWindow(const TProgramOptions& options) {
   return !options.Headless && !options.StatsJson && !options.ListAdapters && !options.Help && !options.Version &&
-         HasDisplay();
+         !options.Control && HasDisplay();
 }
 
 std::unique_ptr<QCoreApplication> CreateApplication(int& argc, char** argv, bool withWindow) {
@@ -53,6 +55,42 @@ TInstanceAnswer AnswerFor(const std::vector<std::string>& notLoaded) {
   return answer;
 }
 
+// The control channel in the window: a change shows in the controls at
+// once and applies as the user's edit of them would.
+class TWindowControl : public IControlTarget {
+ public:
+  TWindowControl(TSimulatorForm& window, TEngine& engine) : FWindow(window), FEngine(engine) {}
+
+  TSettingsModel& Model() override { return FWindow.Model; }
+  int AdapterCount() const override { return static_cast<int>(FWindow.Adapters.AdapterCount); }
+  std::string ApplyParts(const std::vector<TSettingsPart>& parts) override {
+    FWindow.ShowModel();
+    for (const TSettingsPart part : parts) FWindow.ApplySettings(part);
+    return {};
+  }
+  std::string LoadProfile(const std::string& path) override {
+    return FWindow.LoadProfile(path) ? std::string() : path + ": Unable to open the profile";
+  }
+  std::string Start() override {
+    if (!FWindow.Running()) FWindow.StartSimulation();
+    return FWindow.Running() ? std::string() : "The simulation could not be started";
+  }
+  std::string Stop() override {
+    FWindow.StopSimulation();
+    return {};
+  }
+  std::string StatisticsJson() override {
+    const TTrafficSamples& samples = FWindow.TrafficSamples;
+    const uint32_t in = samples.empty() ? 0 : samples.back().InBytes;
+    const uint32_t out = samples.empty() ? 0 : samples.back().OutBytes;
+    return CountersJson(FEngine.Counters(), in, out);
+  }
+
+ private:
+  TSimulatorForm& FWindow;
+  TEngine& FEngine;
+};
+
 }  // namespace
 
 int RunWindowed(IPacketDriver& driver, const IEngineClock& clock, const TProgramOptions& options,
@@ -64,8 +102,12 @@ int RunWindowed(IPacketDriver& driver, const IEngineClock& clock, const TProgram
                             [](const TTcpAdapterList& adapters) { return DefaultAdapterIndex(adapters); }};
   TSimulatorForm* window = nullptr;
   if (server) {
-    server->SetHandler([&window](const TInstanceRequest& request) {
+    server->SetHandler([&window, &engine](const TInstanceRequest& request) {
       if (!window) return TInstanceAnswer{true, QStringLiteral("The running instance is starting up")};
+      if (request.Code == kInstanceControl) {
+        TWindowControl control(*window, engine);
+        return HandleControlRequest(control, request.CommandLine);
+      }
       return AnswerFor(window->HandleInstanceMessage(request.Code, request.CommandLine));
     });
   }

@@ -11,6 +11,7 @@
 constexpr uint32_t kInstanceCommandLine = 4000;  // act on the words of the command line
 constexpr uint32_t kInstanceActivate = 4001;     // come to the front
 constexpr uint32_t kInstanceQuit = 4002;         // close
+constexpr uint32_t kInstanceControl = 4100;      // a request of the control channel ("ctl")
 
 // "/quit" or "-quit", the whole word, in any letter case.
 bool IsQuitSwitch(const std::string& word);
