@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFontMetrics>
+#include <QtMath>
 
 #include "common/Assertion.h"
 #include "tests/ui/graph/GraphTestSupport.h"
@@ -71,6 +72,41 @@ TEST_F(HistogramTest, BarsRiseFromTheBottomWithTheCommonHeightInTheBothColour) {
   EXPECT_EQ(RunUpward(second, newest, r.Bottom - 1 - Height(800, 200), Graph.ColorOut()),
             Height(800, 800) - Height(800, 200));
   EXPECT_EQ(RunUpward(second, newest - 1, r.Bottom - 1, Graph.ColorBoth()), both);  // moved one column back
+}
+
+// On a dense screen the graph is drawn at the device pixel ratio: the
+// image has ratio × the pixels, a one-pixel bar covers its device columns,
+// and the labels have detail a pixel-doubled picture cannot have.
+TEST_F(HistogramTest, DrawnAtTheDevicePixelRatio) {
+  Graph.SetMaxValue(800);
+  Graph.AddSample(800, 800);
+  const TPlotRect r = Plot();
+  for (qreal ratio : {1.0, 1.5, 2.0}) {
+    SCOPED_TRACE(ratio);
+    THistogramRenderer renderer;
+    const THistogramMetrics metrics{Graph.GraphFont(), Graph.TextHeight(), Graph.LabelWidth()};
+    renderer.Render(Graph.Look(), Graph.History(), metrics, Graph.size(), ratio);
+    const QImage& image = renderer.Graph();
+    const int logicalHeight = Graph.height() - THistogramRenderer::StripHeight(Graph.Look(), Graph.height());
+    EXPECT_EQ(image.devicePixelRatio(), ratio);
+    EXPECT_EQ(image.size(), QSize(qCeil(400 * ratio), qCeil(logicalHeight * ratio)));
+    EXPECT_EQ(renderer.StripTop(), logicalHeight - 1);
+    // The newest bar, one logical column wide, full height in the "both" colour.
+    const int first = qRound((r.Right - 1) * ratio), end = qRound(r.Right * ratio);
+    const int bottom = qRound((r.Bottom - 1) * ratio);
+    for (int x = first; x < end; ++x) EXPECT_EQ(image.pixelColor(x, bottom).rgb(), Graph.ColorBoth().rgb()) << x;
+    EXPECT_EQ(image.pixelColor(first - 1, bottom).rgb(), QColor(Qt::black).rgb());
+    if (ratio != 2.0) continue;
+    bool detail = false;
+    for (int y = 0; y + 1 < image.height() && !detail; y += 2) {
+      for (int x = 0; x + 1 < Graph.LabelWidth() * 2 && !detail; x += 2) {
+        const QRgb p = image.pixel(x, y);
+        detail = image.pixel(x + 1, y) != p || image.pixel(x, y + 1) != p || image.pixel(x + 1, y + 1) != p;
+      }
+    }
+    EXPECT_TRUE(detail) << "labels drawn at the full density";
+    SaveScreenshot(image, QStringLiteral("graph-2x"));
+  }
 }
 
 TEST_F(HistogramTest, SamplesAboveAFixedTopAreDrawnAtFullHeight) {
