@@ -217,9 +217,14 @@ void THistogramRenderer::PaintGrid(const THistogramLook& look, const TPlotLayout
   QPainter painter(&FGraph);
   painter.setFont(metrics.GraphFont);
   painter.setPen(look.TextColor);
+  // A label is centred on its line but never leaves the image: the top line
+  // lies half a text line below the top, which a font drawn taller than it
+  // was measured would overrun.
+  const int labelHeight = painter.fontMetrics().height();
+  const int lowestLabelTop = std::max(FGraphSize.height() - labelHeight, 0);
   const auto line = [&](int y, uint64_t gridValue) {
     DrawDottedHorizontal(FGraph, lineFrom, lineTo - 1, y, tick);
-    const QRect labelBox(labelX, y - metrics.TextHeight, w, 2 * metrics.TextHeight);
+    const QRect labelBox(labelX, std::clamp(y - labelHeight / 2, 0, lowestLabelTop), w, labelHeight);
     painter.drawText(labelBox, Qt::AlignLeft | Qt::AlignVCenter, look.Labels.Format(GridLabelValue(gridValue, base)));
   };
 

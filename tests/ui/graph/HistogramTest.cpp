@@ -109,6 +109,29 @@ TEST_F(HistogramTest, DrawnAtTheDevicePixelRatio) {
   }
 }
 
+// The top line lies half a measured text line below the top; a font drawn
+// taller than it was measured must still show its label whole.
+TEST_F(HistogramTest, GridLabelsAreNeverCutAtTheTopOrBottom) {
+  Graph.SetMaxValue(810);
+  Graph.AddSample(810, 0);
+  QFont large = Graph.GraphFont();
+  large.setPointSizeF(large.pointSizeF() * 2.5);
+  const THistogramMetrics metrics{large, Graph.TextHeight(), Graph.LabelWidth() * 3};
+  THistogramRenderer renderer;
+  renderer.Render(Graph.Look(), Graph.History(), metrics, Graph.size());
+  const QImage& image = renderer.Graph();
+  SaveScreenshot(image, QStringLiteral("graph-tall-labels"));
+  const auto inkInRow = [&](int y) {
+    for (int x = 0; x < metrics.LabelWidth - 2; ++x)
+      if (image.pixelColor(x, y).rgb() != Graph.BackColor().rgb()) return true;
+    return false;
+  };
+  EXPECT_FALSE(inkInRow(0)) << "the top label reaches the edge: cut";
+  bool anyInk = false;
+  for (int y = 1; y < image.height() / 3; ++y) anyInk = anyInk || inkInRow(y);
+  EXPECT_TRUE(anyInk) << "the top label is drawn";
+}
+
 TEST_F(HistogramTest, SamplesAboveAFixedTopAreDrawnAtFullHeight) {
   Graph.SetMaxValue(100);
   Graph.AddSample(900, 0);

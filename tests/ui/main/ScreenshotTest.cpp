@@ -65,9 +65,13 @@ TEST(Screenshots, MainWindowEachTabAndEveryDialog) {
   pages->setCurrentIndex(6);
   Save(form, QStringLiteral("capture-disabled"));
   pages->setCurrentIndex(0);
-  // A hint in the status bar beside the fifteen panels.
+  // A hint in the status bar beside the fifteen panels, in a window wide
+  // enough to show both.
+  const QSize shown = form.size();
+  form.resize(shown.width() + 250, shown.height());
   form.Actions.ActionLoadProfile->showStatusText(form.ToolBar->widgetForAction(form.Actions.ActionLoadProfile));
   Save(form, QStringLiteral("hover-toolbar"));
+  form.resize(shown);
   form.StartSimulation();
   Save(form, QStringLiteral("running"));
   form.StopSimulation();
