@@ -2,6 +2,8 @@
 // panels under a hint, the access keys and shortcuts, the disabled icons,
 // the smallest layout and the graph's unit texts.
 
+#include <arpa/inet.h>
+
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -10,6 +12,7 @@
 #include <QToolButton>
 
 #include "ui/about/ConnectionListView.h"
+#include "ui/about/ConnectionSource.h"
 #include "ui/graph/EffectChart.h"
 #include "ui/graph/Histogram.h"
 #include "ui/main/Icons.h"
@@ -121,20 +124,49 @@ TEST_F(WindowUseTest, EveryTabHasItsOwnAccessKey) {
   }
 }
 
-TEST_F(WindowUseTest, DeleteInTheConnectionsListTerminatesTheSelectedRows) {
-  TSimulatorForm& form = *Rig.Form;
+// Two connections of the documentation ranges; records what it is asked to cut.
+class TTwoConnections final : public IConnectionSource {
+ public:
+  TTwoConnections() {
+    for (uint16_t port : {40001, 40002}) {
+      TNetStatEntry entry;
+      entry.FProtocol = kProtocolTcp;
+      entry.FLocalAddr = TIPAddr::Create(htonl(0xC0000201));   // 192.0.2.1
+      entry.FRemoteAddr = TIPAddr::Create(htonl(0xC6336407));  // 198.51.100.7
+      entry.FLocalPort = htons(port);
+      entry.FRemotePort = htons(443);
+      entry.FState = kTcpStateEstablished;
+      FEntries.push_back(entry);
+    }
+  }
+  void Reload() override {}
+  int Count() const override { return static_cast<int>(FEntries.size()); }
+  const TNetStatEntry& Entry(int index) const override { return FEntries.at(static_cast<size_t>(index)); }
+  void Terminate(const TNetStatEntry& entry) override { Terminated.push_back(entry.LocalText()); }
+  std::vector<std::string> Terminated;
+
+ private:
+  std::vector<TNetStatEntry> FEntries;
+};
+
+TEST(WindowConnections, DeleteInTheListTerminatesTheSelectedRows) {
+  TTwoConnections connections;
+  TWindowRig rig;
+  rig.AddLabAdapters();
+  rig.Connections = &connections;
+  TSimulatorForm& form = rig.MakeForm();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
   form.Actions.ActionShowConnections->setChecked(true);
-  QSignalSpy terminate(form.Actions.ActionTerminateConnection, &QAction::triggered);
-  auto* row = new QTreeWidgetItem(QStringList{"TCP", "10.0.0.1 : 1", "10.0.0.2 : 2", "ESTABLISHED"});
-  form.lvConnections->addTopLevelItem(row);
+  form.lvConnections->RefreshConnections();
+  ASSERT_EQ(form.lvConnections->topLevelItemCount(), 2);
+  form.lvConnections->topLevelItem(1)->setSelected(true);
   // Delete means nothing elsewhere in the window.
-  Press(Qt::Key_Delete, Qt::NoModifier, form.InterfaceCombobox);
-  EXPECT_EQ(terminate.count(), 0);
+  QTest::keyClick(form.InterfaceCombobox, Qt::Key_Delete);
+  EXPECT_TRUE(connections.Terminated.empty());
   form.lvConnections->setFocus();
-  row->setSelected(true);
-  Press(Qt::Key_Delete, Qt::NoModifier, form.lvConnections);
-  EXPECT_EQ(terminate.count(), 1);
-  form.lvConnections->clear();
+  QTest::keyClick(form.lvConnections, Qt::Key_Delete);
+  EXPECT_EQ(connections.Terminated, std::vector<std::string>{"192.0.2.1 : 40002"});
 }
 
 TEST(ProgramIcons, DisabledImagesAreGreyAndCorrectlyPremultiplied) {
