@@ -149,10 +149,6 @@ void LoadSettings(QSettings& store, TPersistentSettings& s) {
       ReadResolution(store, QStringLiteral("DuplicationPercentageResolution"), s.Resolution.Duplication);
   s.Resolution.Reordering =
       ReadResolution(store, QStringLiteral("ReorderingPercentageResolution"), s.Resolution.Reordering);
-  s.Width = ReadInteger(store, QStringLiteral("Width"));
-  s.Height = ReadInteger(store, QStringLiteral("Height"));
-  s.Top = ReadInteger(store, QStringLiteral("Top"));
-  s.Left = ReadInteger(store, QStringLiteral("Left"));
   store.endGroup();
 
   store.beginGroup(QStringLiteral("Bridge"));
@@ -167,13 +163,6 @@ void SaveSettings(QSettings& store, const TPersistentSettings& s) {
   store.beginGroup(QStringLiteral("Global"));
   WriteInteger(store, QStringLiteral("MaxQueueSize"), s.MaxQueueSize);
   for (const TPreference& preference : kPreferences) WritePreference(store, preference, PreferenceOf(s, preference));
-  if (!s.Maximized) {
-    // The previous placement stays stored while the window is maximized.
-    if (s.Left) WriteInteger(store, QStringLiteral("Left"), *s.Left);
-    if (s.Top) WriteInteger(store, QStringLiteral("Top"), *s.Top);
-    if (s.Width) WriteInteger(store, QStringLiteral("Width"), *s.Width);
-    if (s.Height) WriteInteger(store, QStringLiteral("Height"), *s.Height);
-  }
   store.endGroup();
 
   store.beginGroup(QStringLiteral("Bridge"));
@@ -182,20 +171,6 @@ void SaveSettings(QSettings& store, const TPersistentSettings& s) {
   WriteBoolean(store, QStringLiteral("Enabled"), s.Bridge.Enabled);
   store.endGroup();
   store.sync();
-}
-
-TWindowRect PlaceWindow(const TPersistentSettings& s, int32_t designedWidth, int32_t designedHeight,
-                        int32_t screenWidth, int32_t screenHeight) {
-  TWindowRect r;
-  r.Width = s.Width.value_or(designedWidth);
-  r.Height = s.Height.value_or(designedHeight);
-  r.Top = s.Top.value_or(screenHeight / 2 - r.Height / 2);
-  r.Left = s.Left.value_or(screenWidth / 2 - r.Width / 2);
-  r.Left = std::max(r.Left, 0);
-  r.Top = std::max(r.Top, 0);
-  r.Width = std::min(r.Width, screenWidth);
-  r.Height = std::min(r.Height, screenHeight);
-  return r;
 }
 
 QByteArray ReadLastConfiguration(QSettings& store) { return store.value(kConfigurationValue).toByteArray(); }

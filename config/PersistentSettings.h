@@ -22,9 +22,6 @@ struct TPersistentSettings {
   bool DisplayConnections = false;
   bool DisplayEffectView = true;
   bool Maximized = false;
-  // The window's placement as stored; empty when never stored, and the
-  // window then uses its designed size, centred.
-  std::optional<int32_t> Left, Top, Width, Height;
   // The first three share scales; corruption's is always 1000. Never written.
   TPercentageResolution Resolution;
   TBridgeSettings Bridge;
@@ -41,19 +38,8 @@ std::unique_ptr<QSettings> OpenSettingsStore();
 // keep the values already in settings when the store has none (or one below
 // kMinPercentageResolution).
 void LoadSettings(QSettings& store, TPersistentSettings& settings);
-// The written values, in their order; Left, Top, Width and Height only when
-// the window is not maximized (and only those that are set).
+// The written values, in their order.
 void SaveSettings(QSettings& store, const TPersistentSettings& settings);
-
-// The window's rectangle from the stored placement: the designed size
-// centred on the screen for what was never stored, then kept visible (no
-// negative edge, no side larger than the desktop).
-struct TWindowRect {
-  int32_t Left, Top, Width, Height;
-  friend bool operator==(const TWindowRect&, const TWindowRect&) = default;
-};
-TWindowRect PlaceWindow(const TPersistentSettings& settings, int32_t designedWidth, int32_t designedHeight,
-                        int32_t screenWidth, int32_t screenHeight);
 
 // The last configuration; empty when there is none.
 QByteArray ReadLastConfiguration(QSettings& store);

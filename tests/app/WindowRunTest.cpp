@@ -22,7 +22,7 @@ QByteArray LossyProfile() {
 void ExpectSavedAsAtClose(const TProgramEnvironment& env) {
   QSettings store(env.SettingsFile(), QSettings::IniFormat);
   EXPECT_TRUE(store.value("Configuration").toByteArray().contains("<impact>1000</impact>"));
-  EXPECT_TRUE(store.contains("Global/Width"));
+  EXPECT_TRUE(store.contains("Window/Geometry"));
   EXPECT_TRUE(store.contains("Global/MaxQueueSize"));
 }
 

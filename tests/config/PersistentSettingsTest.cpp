@@ -51,11 +51,9 @@ TEST_F(PersistentSettingsStore, NothingStoredGivesTheDefaults) {
   EXPECT_FALSE(s.DisplayConnections);
   EXPECT_TRUE(s.DisplayEffectView);
   EXPECT_FALSE(s.Maximized);
-  EXPECT_FALSE(s.Left.has_value());
   EXPECT_EQ(s.Resolution.Loss, 1000u);
   EXPECT_FALSE(s.Bridge.Enabled);
   EXPECT_EQ(s.Bridge.AdapterA, TAdapterName{});
-  EXPECT_EQ(PlaceWindow(s, 800, 700, 1920, 1080), (TWindowRect{560, 190, 800, 700}));
 }
 
 TEST_F(PersistentSettingsStore, ReadingRules) {
@@ -71,8 +69,6 @@ TEST_F(PersistentSettingsStore, ReadingRules) {
   Store->setValue("Global/LossPercentageResolution", 10000);
   Store->setValue("Global/DuplicationPercentageResolution", 99);
   Store->setValue("Global/ReorderingPercentageResolution", -5);
-  Store->setValue("Global/Left", -50);
-  Store->setValue("Global/Width", 5000);
   Store->setValue("Bridge/AdapterA", QByteArray("eth0"));
   Store->setValue("Bridge/AdapterB", QByteArray(300, 'x'));
   Store->setValue("Bridge/Enabled", "1");
@@ -92,30 +88,21 @@ TEST_F(PersistentSettingsStore, ReadingRules) {
   EXPECT_EQ(s.Bridge.AdapterA[4], 0);
   EXPECT_EQ(s.Bridge.AdapterB[255], 'x');
   EXPECT_TRUE(s.Bridge.Enabled);
-  const TWindowRect r = PlaceWindow(s, 800, 700, 1920, 1080);
-  EXPECT_EQ(r.Left, 0);
-  EXPECT_EQ(r.Width, 1920);
 }
 
-TEST_F(PersistentSettingsStore, SavedValuesReadBackAndMaximizedKeepsThePlacement) {
+TEST_F(PersistentSettingsStore, SavedValuesReadBackAndMaximizedIsWrittenAsOne) {
   TPersistentSettings s;
   s.MaxQueueSize = 123;
   s.GraphUnit = 1;
   s.DisplayEffectView = false;
-  s.Left = 10;
-  s.Top = 20;
-  s.Width = 900;
-  s.Height = 750;
   s.Bridge.Enabled = true;
   s.Bridge.AdapterA = MakeAdapterName("lab0");
   SaveSettings(*Store, s);
 
   TPersistentSettings maximized = s;
   maximized.Maximized = true;
-  maximized.Left = 999;
   SaveSettings(*Store, maximized);
   EXPECT_EQ(Store->value("Global/Maximized").toString(), "1");
-  EXPECT_EQ(Store->value("Global/Left").toInt(), 10);
 
   TPersistentSettings read;
   LoadSettings(*Store, read);
@@ -123,7 +110,6 @@ TEST_F(PersistentSettingsStore, SavedValuesReadBackAndMaximizedKeepsThePlacement
   EXPECT_EQ(read.GraphUnit, 1);
   EXPECT_FALSE(read.DisplayEffectView);
   EXPECT_TRUE(read.Maximized);
-  EXPECT_EQ(read.Width, 900);
   EXPECT_EQ(read.Bridge.AdapterA, MakeAdapterName("lab0"));
   EXPECT_TRUE(read.Bridge.Enabled);
 }

@@ -103,6 +103,9 @@ QWidget* TAboutForm::CreateLinks() {
   FContactLabel = new TLinkLabel(tr("Contact us"), links);
   FContactLabel->setObjectName(QStringLiteral("ContactLabel"));
   connect(FContactLabel, &TLinkLabel::clicked, this, [this] { OpenAddress(this, SupportPageUrl()); });
+  // A build without a web address offers no links to pages it does not have.
+  FWebSiteLabel->setVisible(!HomePageUrl().isEmpty());
+  FContactLabel->setVisible(!SupportPageUrl().isEmpty());
 
   auto* layout = new QHBoxLayout(links);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStyle>
 
 #include "ui/about/ConnectionRows.h"
 #include "ui/about/ConnectionSource.h"
@@ -77,7 +78,8 @@ void TConnectionListView::SetUpColumns() {
   setHeaderLabels({tr("Protocol"), tr("Local Address"), tr("Remote Address"), tr("State")});
   const int widths[ccCount] = {78, 209, 209, 157};
   for (int column = 0; column < ccCount; ++column) setColumnWidth(column, ScaleToScreen(widths[column]));
-  header()->setStretchLastSection(false);
+  // The last column takes what is left, so no dead strip of header remains.
+  header()->setStretchLastSection(true);
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setUniformRowHeights(true);
@@ -86,6 +88,19 @@ void TConnectionListView::SetUpColumns() {
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setMinimumHeight(HeightForRows(kMinimumVisibleRows));
+}
+
+int TConnectionListView::HeightForRows(int rows) const {
+  // A row as the view draws it: one line of text with the item margins.
+  QTreeWidget probe;
+  probe.setFont(font());
+  probe.addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("TCP"), QStringLiteral("0.0.0.0 : 0")}));
+  const int row = probe.sizeHintForRow(0);
+  // The columns are wider than the smallest window: a scroll bar is shown
+  // below the rows.
+  const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  return header()->sizeHint().height() + rows * row + scrollBar + 2 * frameWidth();
 }
 
 void TConnectionListView::SetUpMenu() {
@@ -106,6 +121,10 @@ void TConnectionListView::UseActions(QAction* terminateSelected, QAction* termin
   FActionTerminateAll = terminateAll;
   connect(FActionTerminateConnection, &QAction::triggered, this, [this] { TerminateConnections(true); });
   connect(FActionTerminateAll, &QAction::triggered, this, [this] { TerminateConnections(false); });
+  // Delete in the list cuts the selected rows, as the menu entry does.
+  FActionTerminateConnection->setShortcut(QKeySequence::Delete);
+  FActionTerminateConnection->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  addAction(FActionTerminateConnection);
   FConnectionsMenu->clear();
   FConnectionsMenu->addAction(FActionTerminateConnection);
   FConnectionsMenu->addAction(FActionTerminateAll);

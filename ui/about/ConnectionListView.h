@@ -18,6 +18,9 @@ class TConnectionListView : public QTreeWidget {
   // Message shown, once per row, for a connection that cannot be cut.
   static const char* const kIPv6NotTerminable;
 
+  // The list is never so low that fewer rows than this show.
+  static constexpr int kMinimumVisibleRows = 5;
+
   explicit TConnectionListView(IConnectionSource& source, QWidget* parent = nullptr);
   ~TConnectionListView() override;
 
@@ -59,6 +62,9 @@ class TConnectionListView : public QTreeWidget {
 
  private:
   void SetUpColumns();
+  // The height that shows the header, the given number of rows and the
+  // horizontal scroll bar.
+  int HeightForRows(int rows) const;
   void SetUpMenu();
   void UseActions(QAction* terminateSelected, QAction* terminateAll);
   void UpdateActions();

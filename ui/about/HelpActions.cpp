@@ -23,7 +23,15 @@ void ShowHelpContents(QWidget* owner) {
   OpenAddress(owner, QUrl::fromLocalFile(manual));
 }
 
-void ShowWebSite(QWidget* owner) { OpenAddress(owner, HomePageUrl()); }
+void ShowWebSite(QWidget* owner) {
+  const QUrl home = HomePageUrl();
+  if (home.isEmpty()) {
+    MessageBoxes().ShowInfo(owner, QObject::tr("This build of %1 has no web-site address.")
+                                       .arg(QString::fromLatin1(kProductName)));
+    return;
+  }
+  OpenAddress(owner, home);
+}
 
 void ShowAboutWindow(QWidget* owner) {
   TAboutForm about(owner);

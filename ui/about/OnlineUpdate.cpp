@@ -44,6 +44,10 @@ QString TOnlineUpdate::FetchRemoteVersion(QWidget* owner, const QString& localVe
 
 void TOnlineUpdate::CheckNow(bool silent) {
   if (FChecking) return;  // a check is under way already
+  if (FVersionUrl.isEmpty()) {
+    if (!silent) MessageBoxes().ShowInfo(Owner(), LangNoAddress.arg(QString::fromLatin1(kProductName)));
+    return;
+  }
   QPointer<TOnlineUpdate> self(this);
   FChecking = true;
   const QPointer<QWidget> owner(Owner());

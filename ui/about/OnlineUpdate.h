@@ -25,7 +25,8 @@ class TOnlineUpdate : public QObject {
 
   // Fetches the version file and answers: the "Update Found" dialog when the
   // server names a newer version; the box LangSameVer otherwise, unless
-  // silent; an error box (also when silent) when the check fails.
+  // silent; an error box (also when silent) when the check fails. Without a
+  // version file address it fetches nothing and says so, unless silent.
   void CheckNow(bool silent);
 
   // The texts the check shows.
@@ -37,6 +38,7 @@ class TOnlineUpdate : public QObject {
   QString LangGetUpdate = tr("Download Now");
   QString LangSameVer = tr("No new version is available at this time. You are using the latest version.");
   QString LangException = tr("Unexpected exception occured");
+  QString LangNoAddress = tr("This build of %1 has no update address, so it cannot look for a new version.");
 
   // The label of the "Update Found" dialog.
   QString UpdateFoundMessage(const QString& localVersion, const QString& remoteVersion) const;

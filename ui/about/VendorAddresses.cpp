@@ -3,25 +3,34 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#ifndef OT_WEB_ADDRESS
+#define OT_WEB_ADDRESS ""
+#endif
+
 namespace {
 
-QUrl AddressOrOverride(const char* variable, const char* address) {
+// The override when set, else the page below the configured web site.
+QUrl AddressOrOverride(const char* variable, const char* page) {
   const QByteArray overridden = qgetenv(variable);
-  return QUrl(overridden.isEmpty() ? QString::fromLatin1(address) : QString::fromUtf8(overridden));
+  if (!overridden.isEmpty()) return QUrl(QString::fromUtf8(overridden));
+  const QUrl site = ConfiguredWebAddress();
+  return site.isEmpty() ? QUrl() : site.resolved(QUrl(QString::fromLatin1(page)));
 }
 
 }  // namespace
 
-QUrl VersionFileUrl() {
-  return AddressOrOverride("OVELDA_TARNWICK_UPDATE_URL", "https://www.ovelda-tarnwick.example/update/version.txt");
+QUrl ConfiguredWebAddress() {
+  QString site = QString::fromUtf8(OT_WEB_ADDRESS).trimmed();
+  if (site.isEmpty()) return {};
+  // The pages lie below the site, also when its path has no closing slash.
+  if (!site.endsWith(u'/')) site += u'/';
+  return QUrl(site);
 }
 
-QUrl DownloadPageUrl() {
-  return AddressOrOverride("OVELDA_TARNWICK_DOWNLOAD_URL", "https://www.ovelda-tarnwick.example/download/");
-}
+QUrl VersionFileUrl() { return AddressOrOverride("OVELDA_TARNWICK_UPDATE_URL", "update/version.txt"); }
 
-QUrl HomePageUrl() { return AddressOrOverride("OVELDA_TARNWICK_HOME_URL", "https://www.ovelda-tarnwick.example/"); }
+QUrl DownloadPageUrl() { return AddressOrOverride("OVELDA_TARNWICK_DOWNLOAD_URL", "download/"); }
 
-QUrl SupportPageUrl() {
-  return AddressOrOverride("OVELDA_TARNWICK_SUPPORT_URL", "https://www.ovelda-tarnwick.example/support/");
-}
+QUrl HomePageUrl() { return AddressOrOverride("OVELDA_TARNWICK_HOME_URL", ""); }
+
+QUrl SupportPageUrl() { return AddressOrOverride("OVELDA_TARNWICK_SUPPORT_URL", "support/"); }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/graph/DevicePixels.h"
+
 namespace {
 constexpr int kDotPeriod = 4;
 
@@ -13,14 +15,15 @@ int FirstDotAtOrAfter(int start, int from) {
 }  // namespace
 
 void DrawDottedHorizontal(QImage& image, int x0, int x1, int y, QRgb color) {
-  if (y < 0 || y >= image.height()) return;
-  auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-  const int last = std::min(x1, image.width() - 1);
-  for (int x = FirstDotAtOrAfter(x0, 0); x <= last; x += kDotPeriod) row[x] = color;
+  const QSize size = LogicalSize(image);
+  if (y < 0 || y >= size.height()) return;
+  const int last = std::min(x1, size.width() - 1);
+  for (int x = FirstDotAtOrAfter(x0, 0); x <= last; x += kDotPeriod) FillLogicalRect(image, x, y, x, y, color);
 }
 
 void DrawDottedVertical(QImage& image, int x, int y0, int y1, QRgb color) {
-  if (x < 0 || x >= image.width()) return;
-  const int last = std::min(y1, image.height() - 1);
-  for (int y = FirstDotAtOrAfter(y0, 0); y <= last; y += kDotPeriod) reinterpret_cast<QRgb*>(image.scanLine(y))[x] = color;
+  const QSize size = LogicalSize(image);
+  if (x < 0 || x >= size.width()) return;
+  const int last = std::min(y1, size.height() - 1);
+  for (int y = FirstDotAtOrAfter(y0, 0); y <= last; y += kDotPeriod) FillLogicalRect(image, x, y, x, y, color);
 }

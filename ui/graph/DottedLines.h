@@ -1,6 +1,8 @@
 #pragma once
 // Grid lines of one-pixel dots four pixels apart, written straight into a
 // 32-bit image (clipped to it), starting with a dot at the first pixel.
+// Positions are logical pixels; at a device pixel ratio above 1 a dot
+// covers the device pixels of its logical pixel.
 #include <QImage>
 #include <QRgb>
 

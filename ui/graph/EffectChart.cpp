@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/graph/AxisValues.h"
+#include "ui/graph/DevicePixels.h"
 #include "ui/graph/EffectChartLayout.h"
 
 namespace {
@@ -12,12 +13,10 @@ namespace {
 const QColor kBackground(51, 51, 51);
 const QColor kOutline(128, 128, 128);
 
-// A column of pixels from row top to row bottom (inclusive), clipped to the image.
+// A column of logical pixels from row top to row bottom (inclusive), clipped
+// to the image.
 void FillColumn(QImage& image, int x, int top, int bottom, QRgb color) {
-  if (x < 0 || x >= image.width()) return;
-  top = std::max(top, 0);
-  bottom = std::min(bottom, image.height() - 1);
-  for (int y = top; y <= bottom; ++y) reinterpret_cast<QRgb*>(image.scanLine(y))[x] = color;
+  FillLogicalRect(image, x, top, x, bottom, color);
 }
 
 }  // namespace
@@ -40,12 +39,14 @@ void TEffectChart::ApplyNotifications(const std::vector<TEffectNotification>& no
 }
 
 QImage TEffectChart::Render() {
-  if (FBuffer.size() != size()) FBuffer = QImage(size(), QImage::Format_RGB32);
+  // Drawn at the screen's device pixel ratio: sharp names on a dense
+  // screen, one logical pixel column per frame.
+  EnsureDeviceImage(FBuffer, size(), devicePixelRatioF(), QImage::Format_RGB32);
   if (FBuffer.isNull()) return FBuffer;
   QPainter painter(&FBuffer);
   painter.setPen(kOutline);
   painter.setBrush(kBackground);
-  painter.drawRect(FBuffer.rect().adjusted(0, 0, -1, -1));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
 
   const TEffectChartLayout layout = TEffectChartLayout::Compute(width(), height(), FNameWidth);
   painter.setFont(font());

@@ -89,7 +89,7 @@ void THistogram::StoreUnitText(QString& field, const QString& value) {
   FMetrics.LabelWidth = widest + ScaleToScreen(10);
 }
 
-void THistogram::Render() { FRenderer.Render(FLook, FHistory, FMetrics, size()); }
+void THistogram::Render() { FRenderer.Render(FLook, FHistory, FMetrics, size(), devicePixelRatioF()); }
 
 QImage THistogram::GraphBitmap() {
   Render();

@@ -6,8 +6,8 @@
 //
 // Every setter stores its value and repaints, except the unit texts and the
 // offset words, which only take effect at the next paint. Drawing goes to two
-// off-screen images (graph area and averages strip) that are copied to the
-// screen once per paint.
+// off-screen images (graph area and averages strip), made at the screen's
+// device pixel ratio, that are copied to the screen once per paint.
 
 #include <QMenu>
 #include <QPointer>
@@ -30,7 +30,8 @@ class THistogram : public QWidget {
   // Look n samples further back or forward (bars and polyline only).
   void StepBack(int n);
   void StepForward(int n);
-  // The graph area as painted now, without the averages strip.
+  // The graph area as painted now, without the averages strip, at the
+  // screen's device pixel ratio.
   QImage GraphBitmap();
   QString FormatValue(uint64_t v) const { return FLook.Labels.Format(v); }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/graph/AxisValues.h"
+#include "ui/graph/DevicePixels.h"
 #include "ui/graph/DottedLines.h"
 #include "ui/graph/GraphScale.h"
 #include "ui/graph/OffsetText.h"
@@ -50,10 +51,6 @@ QColor SeriesColor(const THistogramLook& look, TSeries series) {
 
 }  // namespace
 
-void EnsureImageSize(QImage& image, QSize size) {
-  if (image.size() != size) image = QImage(size, QImage::Format_ARGB32_Premultiplied);
-}
-
 int THistogramRenderer::StripHeight(const THistogramLook& look, int controlHeight) {
   if (look.LineType == TLineType::ltNumeric) return controlHeight;
   if (!look.EnableAverages || look.Overlaid) return 0;
@@ -62,12 +59,14 @@ int THistogramRenderer::StripHeight(const THistogramLook& look, int controlHeigh
 }
 
 void THistogramRenderer::Render(const THistogramLook& look, const TSampleHistory& history,
-                                const THistogramMetrics& metrics, QSize control) {
+                                const THistogramMetrics& metrics, QSize control, qreal ratio) {
   const int stripHeight = std::min(StripHeight(look, control.height()), control.height());
   const int graphHeight = control.height() - stripHeight;
-  EnsureImageSize(FGraph, QSize(control.width(), graphHeight));
+  FGraphSize = QSize(control.width(), graphHeight);
   // The strip covers the graph's last row; averages alone fill the control.
-  EnsureImageSize(FStrip, QSize(control.width(), stripHeight == 0 ? 0 : std::min(stripHeight + 1, control.height())));
+  FStripSize = QSize(control.width(), stripHeight == 0 ? 0 : std::min(stripHeight + 1, control.height()));
+  EnsureDeviceImage(FGraph, FGraphSize, ratio, QImage::Format_ARGB32_Premultiplied);
+  EnsureDeviceImage(FStrip, FStripSize, ratio, QImage::Format_ARGB32_Premultiplied);
 
   TPlotLayout layout;
   layout.Width = control.width();
@@ -113,7 +112,7 @@ void THistogramRenderer::Render(const THistogramLook& look, const TSampleHistory
 
 void THistogramRenderer::PaintBackground(const THistogramLook& look, const TPlotLayout& layout) {
   QPainter painter(&FGraph);
-  const QRect all = FGraph.rect();
+  const QRect all(QPoint(0, 0), FGraphSize);
   if (!look.BackImage.isNull()) {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(all, look.BackImage);
@@ -178,19 +177,14 @@ void THistogramRenderer::PaintBars(const THistogramLook& look, const TSampleHist
   const uint64_t base = look.Labels.UnitBase;
   const int width = std::max(look.LineWidth, 1);
   const int clipLeft = std::max(r.Left + 1, 0);
-  const int clipRight = std::min(r.Right - 1, FGraph.width() - 1);
-  const int bottom = std::min(r.Bottom - 1, FGraph.height() - 1);
+  const int clipRight = std::min(r.Right - 1, FGraphSize.width() - 1);
+  const int bottom = std::min(r.Bottom - 1, FGraphSize.height() - 1);
   const QRgb colors[] = {qPremultiply(look.ColorIn.rgba()), qPremultiply(look.ColorOut.rgba()),
                          qPremultiply(look.ColorBoth.rgba())};
   const TSeries passes[] = {TSeries::In, TSeries::Out, TSeries::Both};
-  uchar* const bits = FGraph.bits();
-  const qsizetype stride = FGraph.bytesPerLine();
-
+  // Columns from..to, rows top up to (not including) end, in logical pixels.
   const auto fill = [&](int from, int to, int top, int end, QRgb color) {
-    for (int y = top; y < end; ++y) {
-      auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
-      for (int column = from; column <= to; ++column) row[column] = color;
-    }
+    if (top < end && from <= to) FillLogicalRect(FGraph, from, top, to, end - 1, color);
   };
   // The passes in, out, both drawn one over the other leave, from the
   // bottom: the "both" height, the outgoing bar above it, the incoming bar
@@ -212,7 +206,7 @@ void THistogramRenderer::PaintBars(const THistogramLook& look, const TSampleHist
 
 void THistogramRenderer::PaintGrid(const THistogramLook& look, const TPlotLayout& layout, const TPass& pass,
                                    const THistogramMetrics& metrics) {
-  const int w = FGraph.width();
+  const int w = FGraphSize.width();
   const int labels = metrics.LabelWidth;
   const int lineFrom = look.LeftToRight ? 0 : labels;
   const int lineTo = look.LeftToRight ? w - labels : w;
@@ -223,9 +217,14 @@ void THistogramRenderer::PaintGrid(const THistogramLook& look, const TPlotLayout
   QPainter painter(&FGraph);
   painter.setFont(metrics.GraphFont);
   painter.setPen(look.TextColor);
+  // A label is centred on its line but never leaves the image: the top line
+  // lies half a text line below the top, which a font drawn taller than it
+  // was measured would overrun.
+  const int labelHeight = painter.fontMetrics().height();
+  const int lowestLabelTop = std::max(FGraphSize.height() - labelHeight, 0);
   const auto line = [&](int y, uint64_t gridValue) {
     DrawDottedHorizontal(FGraph, lineFrom, lineTo - 1, y, tick);
-    const QRect labelBox(labelX, y - metrics.TextHeight, w, 2 * metrics.TextHeight);
+    const QRect labelBox(labelX, std::clamp(y - labelHeight / 2, 0, lowestLabelTop), w, labelHeight);
     painter.drawText(labelBox, Qt::AlignLeft | Qt::AlignVCenter, look.Labels.Format(GridLabelValue(gridValue, base)));
   };
 
@@ -240,9 +239,9 @@ void THistogramRenderer::PaintGrid(const THistogramLook& look, const TPlotLayout
   const int period = look.VertTickPeriod;
   if (period > 0) {
     if (look.LeftToRight) {
-      for (int x = period; x < w - layout.LabelColumnWidth(); x += period) DrawDottedVertical(FGraph, x, 0, FGraph.height() - 1, tick);
+      for (int x = period; x < w - layout.LabelColumnWidth(); x += period) DrawDottedVertical(FGraph, x, 0, FGraphSize.height() - 1, tick);
     } else {
-      for (int x = w - period; x > layout.LabelColumnWidth(); x -= period) DrawDottedVertical(FGraph, x, 0, FGraph.height() - 1, tick);
+      for (int x = w - period; x > layout.LabelColumnWidth(); x -= period) DrawDottedVertical(FGraph, x, 0, FGraphSize.height() - 1, tick);
     }
   }
 }
@@ -252,10 +251,11 @@ void THistogramRenderer::PaintOffset(const THistogramLook& look, const QFont& fo
   painter.setFont(font);
   const QString text = OffsetText(look.HistoryOffset, look.MinLabel, look.SecLabel);
   const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-  const QRect box = painter.boundingRect(FGraph.rect(), flags, text);
+  const QRect all(QPoint(0, 0), FGraphSize);
+  const QRect box = painter.boundingRect(all, flags, text);
   painter.fillRect(box, look.BackColor);
   painter.setPen(look.TextColor);
-  painter.drawText(FGraph.rect(), flags, text);
+  painter.drawText(all, flags, text);
 }
 
 void THistogramRenderer::PaintAveragesBox(const THistogramLook& look, const TSampleHistory& history,
@@ -288,9 +288,10 @@ void THistogramRenderer::PaintAveragesBox(const THistogramLook& look, const TSam
 
 void THistogramRenderer::PaintStrip(const THistogramLook& look, const TSampleHistory& history) {
   QPainter painter(&FStrip);
-  painter.fillRect(FStrip.rect(), look.BackColor);
+  const QRect all(QPoint(0, 0), FStripSize);
+  painter.fillRect(all, look.BackColor);
   const int inset = ScaleToScreen(2);
-  const QRect framed = FStrip.rect().adjusted(inset, inset, -inset, -inset);
+  const QRect framed = all.adjusted(inset, inset, -inset, -inset);
   painter.setPen(look.FrameColor);
   painter.drawRect(framed.adjusted(0, 0, -1, -1));
 

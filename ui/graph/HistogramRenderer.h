@@ -2,7 +2,9 @@
 // Paints the traffic graph into its two off-screen images: the graph area
 // (background, frame, series, grid, offset text, averages box) and the
 // averages strip below it. The images are kept between paints and only
-// reallocated when the control's size changes.
+// reallocated when the control's size or its screen's device pixel ratio
+// changes. They are drawn at that ratio, so that lines and text stay sharp
+// on a dense screen; every position is in logical pixels.
 
 #include <QFont>
 #include <QImage>
@@ -23,13 +25,13 @@ struct THistogramMetrics {
 class THistogramRenderer {
  public:
   void Render(const THistogramLook& look, const TSampleHistory& history, const THistogramMetrics& metrics,
-              QSize control);
+              QSize control, qreal ratio = 1.0);
 
   const QImage& Graph() const { return FGraph; }
   // The strip is drawn at StripTop, over the graph's last pixel row, down to
   // the control's bottom; it is empty when there is no strip.
   const QImage& Strip() const { return FStrip; }
-  int StripTop() const { return FGraph.height() == 0 ? 0 : FGraph.height() - 1; }
+  int StripTop() const { return FGraphSize.height() == 0 ? 0 : FGraphSize.height() - 1; }
 
   // The strip's height for a control: the whole control for averages only,
   // else one text line (two with TwoRowAverages) plus a margin, or nothing.
@@ -50,10 +52,11 @@ class THistogramRenderer {
 
   QImage FGraph;
   QImage FStrip;
+  // The two images' sizes in logical pixels.
+  QSize FGraphSize;
+  QSize FStripSize;
   QPolygon FPoints;  // polyline points, reused between paints
 };
-
-void EnsureImageSize(QImage& image, QSize size);
 
 // The two averages texts, "In: 400" and "Out: 0", with their colours.
 struct TAverageText {

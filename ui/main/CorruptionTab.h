@@ -13,8 +13,7 @@
 #include <QSlider>
 
 #include "ui/main/SettingsTab.h"
-
-inline const QColor kInvalidFieldColor(255, 0, 0);
+#include "ui/main/TabControls.h"
 
 class TCorruptionTab : public TSettingsTab {
   Q_OBJECT

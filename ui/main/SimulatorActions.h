@@ -21,6 +21,8 @@ struct TSimulatorActions {
   QAction* ActionWebSite;
   QAction* ActionCheckForUpdates;
   QAction* ActionAbout;
+  // File, "&Quit": closes the window through the orderly shutdown.
+  QAction* ActionQuit;
   // The graph's own, from its menu.
   QAction* ActionGraphGoBack;
   QAction* ActionGraphGoForward;
@@ -32,5 +34,7 @@ struct TSimulatorActions {
 TSimulatorActions CreateSimulatorActions(QObject* owner);
 
 // The start/stop action's two looks: "&Start" with the start image while
-// stopped, "&Stop" with the stop image while a simulation runs.
+// stopped, "&Stop" with the stop image while a simulation runs. The icon
+// text keeps the ampersand, so a tool button showing the action takes Alt
+// and the underlined letter as its access key.
 void ShowStartStopLook(QAction* action, bool running);

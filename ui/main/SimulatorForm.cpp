@@ -29,6 +29,7 @@
 #include "ui/main/StatisticsList.h"
 #include "ui/main/TabControls.h"
 #include "ui/main/TransferRateTab.h"
+#include "ui/main/WindowState.h"
 #include "filter/windows/EditRuleForm.h"
 #include "filter/windows/GroupsForm.h"
 #include "platform/linux/NeighbourTable.h"
@@ -47,6 +48,9 @@ namespace {
 // The connections list is refreshed this often while a simulation runs.
 constexpr int kConnectionsPeriodMs = 500;
 constexpr int kEffectsPeriodMs = 100;
+
+// The traffic graph's smallest height, in device-independent pixels.
+constexpr int kGraphMinimumHeight = 80;
 
 // The window's size when no placement was ever stored.
 constexpr int kDesignedWidth = 800;
@@ -78,7 +82,6 @@ TSimulatorForm::TSimulatorForm(TSimulatorContext& context)
       FSimulation(context.Engine, context.Timers, FErrors) {
   setObjectName(QStringLiteral("TSimulatorForm"));
   setWindowTitle(QStringLiteral("Ovelda Tarnwick"));
-  setMinimumSize(Design120(kMinimumWidth120), Design120(kMinimumHeight120));
   // Engine threads wait for their error box; it is shown on this thread.
   FErrors.SetWakeOwner([this] {
     QMetaObject::invokeMethod(this, [this] { ServeErrorReports(); }, Qt::QueuedConnection);
@@ -108,11 +111,8 @@ TSimulatorForm::TSimulatorForm(TSimulatorContext& context)
   BuildMenus();
   statusBar()->setObjectName(QStringLiteral("StatusBar"));
   StatusPanels = std::make_unique<TStatusPanels>(statusBar());
-  // The fifteen panels never overlap: the window is at least as wide as they are.
-  setMinimumWidth(std::max(minimumWidth(), statusBar()->minimumSizeHint().width()));
   ConnectActions();
-  // Never smaller than every area needs at its own smallest.
-  setMinimumSize(minimumSize().expandedTo(minimumSizeHint()));
+  KeepMinimumSize();
 
   FillAdapterList();
   Model.SetDefaults(DefaultAdapterIndex());
@@ -151,10 +151,15 @@ void TSimulatorForm::BuildMenus() {
   file->addAction(Actions.ActionPresetParams);
   file->addSeparator();
   file->addActions({Actions.ActionLoadProfile, Actions.ActionSaveProfile});
+  file->addSeparator();
+  file->addAction(Actions.ActionQuit);
   QMenu* view = menuBar()->addMenu(tr("&View"));
   view->addActions({Actions.ActionOptions, Actions.ActionShowConnections, Actions.acEffectView});
   QMenu* tools = menuBar()->addMenu(tr("&Tools"));
   tools->addActions({Actions.ActionBridging, Actions.ActionFilter, Actions.ActionGroups});
+  // Start and stop from the keyboard: this entry carries Ctrl+E and F5.
+  tools->addSeparator();
+  tools->addAction(Actions.ActionStartStop);
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   help->addActions({Actions.ActionHelp, Actions.ActionWebSite, Actions.ActionCheckForUpdates});
   help->addSeparator();
@@ -172,7 +177,10 @@ void TSimulatorForm::BuildMenus() {
     GraphPopupMenu->UpdateActions();
     GraphPopupMenu->popup(Graph->mapToGlobal(at));
   });
-  addAction(Actions.ActionHelp);
+  // The window itself carries the actions with shortcuts, so that the keys
+  // work wherever the focus is in it.
+  addActions({Actions.ActionHelp, Actions.ActionStartStop, Actions.ActionLoadProfile, Actions.ActionSaveProfile,
+              Actions.ActionQuit});
   lvConnections->BindActions(Actions.ActionTerminateConnection, Actions.ActionTerminateAll);
 }
 
@@ -217,14 +225,16 @@ QWidget* TSimulatorForm::BuildPageControl() {
   CorruptionTab = new TCorruptionTab(Model, PageControl);
   CaptureTab = new TCaptureTab(Model, PageControl);
   BlockingTab = new TBlockingTab(Model, PageControl);
-  AddTab(TransferRateTab, tr("Transfer Rate"));
-  AddTab(LatencyTab, tr("Latency"));
-  AddTab(LossTab, tr("Packet Loss"));
-  AddTab(DuplicationTab, tr("Duplication"));
-  AddTab(ReorderingTab, tr("Reordering"));
-  AddTab(CorruptionTab, tr("Corruption"));
-  AddTab(CaptureTab, tr("Capture"));
-  AddTab(BlockingTab, tr("Port Blocking"));
+  // Alt and the underlined letter bring each tab to the front; the letters
+  // are clear of the menus' (F, V, T, H) and of Start's (S).
+  AddTab(TransferRateTab, tr("Transfer &Rate"));
+  AddTab(LatencyTab, tr("&Latency"));
+  AddTab(LossTab, tr("&Packet Loss"));
+  AddTab(DuplicationTab, tr("&Duplication"));
+  AddTab(ReorderingTab, tr("R&eordering"));
+  AddTab(CorruptionTab, tr("&Corruption"));
+  AddTab(CaptureTab, tr("C&apture"));
+  AddTab(BlockingTab, tr("Port &Blocking"));
   CaptureTab->AskCaptureFile = [this] { return FFileDialogs.CaptureFile(this); };
   connect(TransferRateTab, &TTransferRateTab::EditRatesRequested, this, &TSimulatorForm::EditRatesButtonClick);
   return PageControl;
@@ -241,11 +251,13 @@ QWidget* TSimulatorForm::BuildFlowArea() {
   graphLayout->setContentsMargins(4, 4, 4, 4);
   CreateGraph(ChartGroupBox);
   graphLayout->addWidget(Graph);
-  ChartGroupBox->setMinimumHeight(Design120(80));
+  // The graph is the view that grows; at the smallest size it still shows
+  // a few grid lines.
+  Graph->setMinimumHeight(kGraphMinimumHeight);
 
   pnEffectView = new QWidget(ChartSplitter);
   pnEffectView->setObjectName(QStringLiteral("pnEffectView"));
-  pnEffectView->setMinimumHeight(std::max(Design120(120), 110));
+  // At least 120 high: the chart's own smallest height.
   auto* chartLayout = new QVBoxLayout(pnEffectView);
   chartLayout->setContentsMargins(0, 0, 0, 0);
   EffectChart = new TEffectChart(pnEffectView);
@@ -267,7 +279,6 @@ QWidget* TSimulatorForm::BuildFlowArea() {
 QWidget* TSimulatorForm::BuildConnections() {
   gbConnections = new QGroupBox(tr("Established Connections"), this);
   gbConnections->setObjectName(QStringLiteral("gbConnections"));
-  gbConnections->setMinimumHeight(Design120(107));
   lvConnections = new TConnectionListView(FContext.Connections ? *FContext.Connections : *FOwnConnections, gbConnections);
   lvConnections->setObjectName(QStringLiteral("lvConnections"));
   auto* layout = new QVBoxLayout(gbConnections);
@@ -289,6 +300,7 @@ void TSimulatorForm::ConnectActions() {
   connect(Actions.ActionGroups, &QAction::triggered, this, &TSimulatorForm::ActionGroupsExecute);
   connect(Actions.ActionHelp, &QAction::triggered, this, [this] { ShowHelpContents(this); });
   connect(Actions.ActionWebSite, &QAction::triggered, this, [this] { ShowWebSite(this); });
+  connect(Actions.ActionQuit, &QAction::triggered, this, &QWidget::close);
   connect(Actions.ActionAbout, &QAction::triggered, this, [this] {
     ShowAboutWindow(this);
     FormActivate();
@@ -353,34 +365,28 @@ void TSimulatorForm::LoadPreferences() {
 }
 
 void TSimulatorForm::PlaceWindow() {
-  if (Preferences.Maximized) {
-    setWindowState(windowState() | Qt::WindowMaximized);
-    return;
-  }
-  const QRect desktop = screen() ? screen()->availableGeometry() : QRect(0, 0, 1920, 1080);
-  const TWindowRect place =
-      ::PlaceWindow(Preferences, kDesignedWidth, kDesignedHeight, desktop.width(), desktop.height());
-  resize(std::max(place.Width, minimumWidth()), std::max(place.Height, minimumHeight()));
-  move(desktop.left() + place.Left, desktop.top() + place.Top);
+  RestoreWindowPlacement(FContext.Store, *this, QSize(kDesignedWidth, kDesignedHeight));
+  RestoreBarsAndSplitter(FContext.Store, *this, *ChartSplitter);
+  // The panels' visibility is the two display actions', whatever the
+  // splitter's stored state says.
+  ShowEffectView(Actions.acEffectView->isChecked());
+  gbConnections->setVisible(Actions.ActionShowConnections->isChecked());
+  AreasChanged();
+  if (Preferences.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TSimulatorForm::SavePreferences() {
   Preferences.DisplayConnections = Actions.ActionShowConnections->isChecked();
   Preferences.DisplayEffectView = Actions.acEffectView->isChecked();
   Preferences.Maximized = isMaximized();
-  if (!Preferences.Maximized) {
-    const QRect frame = geometry();
-    Preferences.Left = frame.left();
-    Preferences.Top = frame.top();
-    Preferences.Width = frame.width();
-    Preferences.Height = frame.height();
-  }
   ::SaveSettings(FContext.Store, Preferences);
+  SaveWindowState(FContext.Store, *this, *ChartSplitter);
 }
 
 void TSimulatorForm::ApplyDisplaySettings() {
   OT_ASSERT(Preferences.GraphUnit <= 1 && Preferences.GraphType <= 1, "GUIMain", "graph option outside 0 and 1");
   Graph->SetMeasurementUnit(Preferences.GraphUnit == 0 ? TMeasurementUnit::muBits : TMeasurementUnit::muBytes);
+  ShowGraphUnits();
   if (Preferences.GraphType == 0) {
     Graph->SetLineType(TLineType::ltBars);
     Graph->SetVertTickPeriod(60);
@@ -433,6 +439,8 @@ void TSimulatorForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (FShownOnce) return;
   FShownOnce = true;
+  // Now the frame is known: all of it goes onto the screen, title bar included.
+  QTimer::singleShot(0, this, [this] { KeepWindowOnScreen(*this); });
   FormActivate();
 }
 
@@ -458,6 +466,8 @@ void TSimulatorForm::ActionStartStopExecute() {
 
 void TSimulatorForm::ShowRunningState() {
   ShowStartStopLook(Actions.ActionStartStop, Running());
+  // A hint shown for the old look ("Start Operation") would now be wrong.
+  statusBar()->clearMessage();
   InterfaceCombobox->setEnabled(!Running());
   UpdateActions();
 }
@@ -501,6 +511,8 @@ void TSimulatorForm::StopSimulation() {
     FSimulation.Stop();
   }
   DrainEffects();
+  // The chart shows the last frames too, not only those of the last tick.
+  EffectChart->update();
   // The last part-second's frames are counted too, and the rows keep them.
   RefreshStatistics();
   lvConnections->ClearConnections();
@@ -567,10 +579,37 @@ void TSimulatorForm::InterfaceComboboxChange(int index) {
   UpdateActions();
 }
 
-void TSimulatorForm::ShowEffectView(bool visible) { pnEffectView->setVisible(visible); }
+void TSimulatorForm::KeepMinimumSize() {
+  // The designed smallest size, or more where the status bar's fifteen
+  // panels or the areas shown now need it at their own smallest.
+  // An area shown or hidden a moment ago counts at once, measured in its
+  // style (an area never shown yet has not been polished).
+  for (QWidget* area : {static_cast<QWidget*>(ChartGroupBox), pnEffectView, static_cast<QWidget*>(gbConnections)})
+    area->ensurePolished();
+  ChartSplitter->updateGeometry();
+  centralWidget()->updateGeometry();
+  centralWidget()->layout()->invalidate();
+  layout()->invalidate();
+  const QSize designed(Design120(kMinimumWidth120), Design120(kMinimumHeight120));
+  const QSize panels(statusBar()->minimumSizeHint().width(), 0);
+  setMinimumSize(designed.expandedTo(panels).expandedTo(minimumSizeHint()));
+}
+
+void TSimulatorForm::AreasChanged() {
+  KeepMinimumSize();
+  // The splitter shows or hides the handle beside the area only when it
+  // handles the change, a moment later; the size is taken again then.
+  QTimer::singleShot(0, this, &TSimulatorForm::KeepMinimumSize);
+}
+
+void TSimulatorForm::ShowEffectView(bool visible) {
+  pnEffectView->setVisible(visible);
+  AreasChanged();
+}
 
 void TSimulatorForm::ShowConnections(bool visible) {
   gbConnections->setVisible(visible);
+  AreasChanged();
   lvConnections->SetDisplayConnections(visible);
   lvConnections->ClearConnections();
 }
@@ -588,6 +627,23 @@ void TSimulatorForm::CreateGraph(QWidget* parent) {
   Graph->SetOuterFrame(true);
   Graph->SetVertTickPeriod(60);
   Graph->SetMaxMeanSamples(5);
+}
+
+void TSimulatorForm::ShowGraphUnits() {
+  // The graph's own unit texts leave the quantity out ("86 K"); here every
+  // label and average says what it counts.
+  if (Graph->MeasurementUnit() == TMeasurementUnit::muBits) {
+    Graph->SetBScale(tr("bit/s"));
+    Graph->SetKScale(tr("Kbit/s"));
+    Graph->SetMScale(tr("Mbit/s"));
+    Graph->SetGScale(tr("Gbit/s"));
+  } else {
+    Graph->SetBScale(tr("B/s"));
+    Graph->SetKScale(tr("KB/s"));
+    Graph->SetMScale(tr("MB/s"));
+    Graph->SetGScale(tr("GB/s"));
+  }
+  Graph->update();
 }
 
 void TSimulatorForm::ResetGraphs() {

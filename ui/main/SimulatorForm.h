@@ -173,10 +173,13 @@ class TSimulatorForm : public QMainWindow {
   void PlaceWindow();
   void SavePreferences();
   void ShowRunningState();
+  void KeepMinimumSize();
+  void AreasChanged();
   void ShowEffectView(bool visible);
   void ShowConnections(bool visible);
   std::vector<std::string> ForwardedCommandLine(const QString& commandLine);
   void CreateGraph(QWidget* parent);
+  void ShowGraphUnits();
   void ResetGraphs();
   void DrainEffects();
   int DefaultAdapterIndex() const;

@@ -39,7 +39,9 @@ TStatusPanels::TStatusPanels(QStatusBar* bar) {
     bold.setBold(true);
     const int textWidth = QFontMetrics(bold).horizontalAdvance(look.Text ? QString::fromLatin1(look.Text) : "OFF");
     panel->setMinimumWidth(std::max(look.Width, textWidth + 8));
-    bar->addWidget(panel);
+    // Permanent widgets stay in place while a hint or message is shown; the
+    // message takes the space left of them.
+    bar->addPermanentWidget(panel);
     FPanels[static_cast<size_t>(i)] = panel;
   }
   Show(TStatusFlags{});

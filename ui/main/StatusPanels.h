@@ -1,6 +1,7 @@
 #pragma once
 // The status bar's fifteen panels: a caption and an "ON"/"OFF" value for the
-// filter and each impairment, then an empty panel. "ON" is bold.
+// filter and each impairment, then an empty panel. "ON" is bold. The panels
+// are permanent: a status tip or message never hides them.
 
 #include <QLabel>
 #include <QStatusBar>

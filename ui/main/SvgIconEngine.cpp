@@ -11,10 +11,12 @@ void MakeDisabledLook(QImage& image) {
   for (int y = 0; y < image.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < image.width(); ++x) {
-      // Premultiplied pixels: grey from the colour, half the coverage.
-      const int grey = qGray(line[x]);
-      const int alpha = qAlpha(line[x]);
-      line[x] = qRgba(grey / 2 + alpha / 4, grey / 2 + alpha / 4, grey / 2 + alpha / 4, alpha / 2);
+      // The grey is worked out on the plain colour, then multiplied by the
+      // new coverage again: a premultiplied channel above its alpha would
+      // be drawn as garbage, dark blobs in practice.
+      const QRgb plain = qUnpremultiply(line[x]);
+      const int grey = qGray(plain) / 2 + 64;
+      line[x] = qPremultiply(qRgba(grey, grey, grey, qAlpha(plain) / 2));
     }
   }
 }

@@ -4,6 +4,7 @@
 // check box follows.
 
 #include <QAbstractButton>
+#include <QColor>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,6 +17,9 @@
 // A length of the main window's design, drawn at 120 dots per inch, in
 // device-independent pixels (96 per inch).
 constexpr int Design120(int pixels) { return (pixels * 96 + 60) / 120; }
+
+// The background of a field whose text is not a usable value.
+inline const QColor kInvalidFieldColor(255, 0, 0);
 
 // A digits field with its up-down control: the spin box carries the up-down
 // control's name, its text field the field's name.

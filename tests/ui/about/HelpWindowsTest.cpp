@@ -41,7 +41,20 @@ TEST(AboutForm, NamesTheProgramAndTheVersionItWasBuiltAs) {
   EXPECT_EQ(Child<QPushButton>(about, "OkButton")->text(), QStringLiteral("&OK"));
 }
 
+// Points the two links at pages, whatever address the build was given.
+struct TLinkAddresses {
+  TLinkAddresses() {
+    qputenv("OVELDA_TARNWICK_HOME_URL", "https://home.example/");
+    qputenv("OVELDA_TARNWICK_SUPPORT_URL", "https://home.example/support/");
+  }
+  ~TLinkAddresses() {
+    qunsetenv("OVELDA_TARNWICK_HOME_URL");
+    qunsetenv("OVELDA_TARNWICK_SUPPORT_URL");
+  }
+};
+
 TEST(AboutForm, LinksLookLikeLinksAndOpenTheirPages) {
+  TLinkAddresses addresses;
   TOpenedAddresses opened;
   TAboutForm about;
   about.show();
@@ -63,6 +76,40 @@ TEST(AboutForm, LinksLookLikeLinksAndOpenTheirPages) {
     QTest::mouseClick(label, Qt::LeftButton);
     EXPECT_EQ(opened.Urls, QList<QUrl>{link.Address}) << link.Name;
   }
+}
+
+TEST(AboutForm, TheLinksAreReachedWithTabAndOpenedWithEnterOrSpace) {
+  TLinkAddresses addresses;
+  TOpenedAddresses opened;
+  TAboutForm about;
+  about.show();
+  about.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+  auto* web = Child<TLinkLabel>(about, "WebSiteLabel");
+  auto* contact = Child<TLinkLabel>(about, "ContactLabel");
+  QSet<QWidget*> reached;
+  for (int i = 0; i < 6; ++i) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &about, Qt::Key_Tab);
+    reached.insert(QApplication::focusWidget());
+  }
+  EXPECT_TRUE(reached.contains(web));
+  EXPECT_TRUE(reached.contains(contact));
+  web->setFocus();
+  QTest::keyClick(web, Qt::Key_Return);
+  contact->setFocus();
+  QTest::keyClick(contact, Qt::Key_Space);
+  EXPECT_EQ(opened.Urls, (QList<QUrl>{HomePageUrl(), SupportPageUrl()}));
+  // Enter on a link opens it and leaves the dialog open.
+  EXPECT_TRUE(about.isVisible());
+}
+
+TEST(AboutForm, WithoutWebAddressesTheLinksAreHidden) {
+  if (!ConfiguredWebAddress().isEmpty()) GTEST_SKIP() << "this build has a web address";
+  TAboutForm about;
+  about.show();
+  EXPECT_FALSE(Child<TLinkLabel>(about, "WebSiteLabel")->isVisible());
+  EXPECT_FALSE(Child<TLinkLabel>(about, "ContactLabel")->isVisible());
+  SaveScreenshot(about, "about-no-update-address");
 }
 
 TEST(AboutForm, OkClosesIt) {
@@ -87,10 +134,20 @@ TEST(HelpActions, ContentsOpensTheManualAndWebSiteTheHomePage) {
   EXPECT_TRUE(opened.Urls[0].isLocalFile());
   EXPECT_EQ(opened.Urls[0].toLocalFile(), ManualPath());
   EXPECT_EQ(QFileInfo(opened.Urls[0].toLocalFile()).fileName(), QStringLiteral("manual.html"));
-  ShowWebSite(nullptr);
-  ASSERT_EQ(opened.Urls.size(), 2);
-  EXPECT_EQ(opened.Urls[1], HomePageUrl());
+  {
+    TLinkAddresses addresses;
+    ShowWebSite(nullptr);
+    ASSERT_EQ(opened.Urls.size(), 2);
+    EXPECT_EQ(opened.Urls[1], HomePageUrl());
+  }
   EXPECT_TRUE(boxes.Shown.empty());
+  if (ConfiguredWebAddress().isEmpty()) {
+    // Without an address it says so rather than failing to open nothing.
+    ShowWebSite(nullptr);
+    EXPECT_EQ(opened.Urls.size(), 2);
+    ASSERT_EQ(boxes.Texts("info").size(), 1u);
+    EXPECT_EQ(boxes.Texts("info")[0], "This build of Ovelda Tarnwick has no web-site address.");
+  }
 }
 
 TEST(HelpActions, AnAddressThatCannotBeOpenedIsNamedInAnErrorBox) {

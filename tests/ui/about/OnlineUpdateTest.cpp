@@ -203,6 +203,18 @@ TEST_F(OnlineUpdateTest, TheWaitWindowIsShownAndTheOtherWindowsDisabledWhileItWa
     EXPECT_EQ(qobject_cast<TfmWaitForm*>(window), nullptr) << "the wait window is freed";
 }
 
+TEST_F(OnlineUpdateTest, WithoutAnAddressItSaysSoAndFetchesNothing) {
+  TRecordingOnlineUpdate update(QUrl(), kDownload, &MainWindow);
+  update.CheckNow(true);
+  EXPECT_TRUE(Boxes.Shown.empty()) << "silent: nothing to say";
+  update.CheckNow(false);
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Kind, "info");
+  EXPECT_EQ(Boxes.Shown[0].Text,
+            "This build of Ovelda Tarnwick has no update address, so it cannot look for a new version.");
+  EXPECT_TRUE(update.Found.isEmpty());
+}
+
 TEST_F(OnlineUpdateTest, NoServerIsReportedAndTheProgramGoesOn) {
   QUrl nowhere;
   {

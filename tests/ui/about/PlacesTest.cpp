@@ -54,25 +54,27 @@ TEST(ManualLocation, AFolderOfTheManualsNameIsNoManual) {
   EXPECT_EQ(FirstExistingFile({}), QString());
 }
 
-TEST(VendorAddresses, UnderTheReservedExampleDomainUnlessOverridden) {
+TEST(VendorAddresses, BelowTheConfiguredSiteOrNoneAndEachCanBeOverridden) {
   const struct {
     QUrl (*Address)();
     const char* Variable;
+    const char* Page;
   } addresses[] = {
-      {VersionFileUrl, "OVELDA_TARNWICK_UPDATE_URL"},
-      {DownloadPageUrl, "OVELDA_TARNWICK_DOWNLOAD_URL"},
-      {HomePageUrl, "OVELDA_TARNWICK_HOME_URL"},
-      {SupportPageUrl, "OVELDA_TARNWICK_SUPPORT_URL"},
+      {VersionFileUrl, "OVELDA_TARNWICK_UPDATE_URL", "update/version.txt"},
+      {DownloadPageUrl, "OVELDA_TARNWICK_DOWNLOAD_URL", "download/"},
+      {HomePageUrl, "OVELDA_TARNWICK_HOME_URL", ""},
+      {SupportPageUrl, "OVELDA_TARNWICK_SUPPORT_URL", "support/"},
   };
+  const QUrl site = ConfiguredWebAddress();
   for (const auto& address : addresses) {
     qunsetenv(address.Variable);
-    const QUrl standard = address.Address();
-    EXPECT_TRUE(standard.isValid()) << address.Variable;
-    EXPECT_TRUE(standard.host().endsWith(QStringLiteral(".example"))) << standard.toString().toStdString();
-    EXPECT_EQ(standard.scheme(), QStringLiteral("https"));
+    if (site.isEmpty()) {
+      EXPECT_TRUE(address.Address().isEmpty()) << address.Variable << " without a web address";
+    } else {
+      EXPECT_TRUE(site.toString().endsWith('/'));
+      EXPECT_EQ(address.Address(), QUrl(site.toString() + QLatin1String(address.Page))) << address.Variable;
+    }
     TEnvironmentOverride local(address.Variable, "http://127.0.0.1:8123/path");
     EXPECT_EQ(address.Address(), QUrl(QStringLiteral("http://127.0.0.1:8123/path"))) << address.Variable;
   }
-  EXPECT_NE(HomePageUrl(), SupportPageUrl());
-  EXPECT_NE(VersionFileUrl(), DownloadPageUrl());
 }

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFontMetrics>
+#include <QtMath>
 
 #include "common/Assertion.h"
 #include "tests/ui/graph/GraphTestSupport.h"
@@ -71,6 +72,64 @@ TEST_F(HistogramTest, BarsRiseFromTheBottomWithTheCommonHeightInTheBothColour) {
   EXPECT_EQ(RunUpward(second, newest, r.Bottom - 1 - Height(800, 200), Graph.ColorOut()),
             Height(800, 800) - Height(800, 200));
   EXPECT_EQ(RunUpward(second, newest - 1, r.Bottom - 1, Graph.ColorBoth()), both);  // moved one column back
+}
+
+// On a dense screen the graph is drawn at the device pixel ratio: the
+// image has ratio × the pixels, a one-pixel bar covers its device columns,
+// and the labels have detail a pixel-doubled picture cannot have.
+TEST_F(HistogramTest, DrawnAtTheDevicePixelRatio) {
+  Graph.SetMaxValue(800);
+  Graph.AddSample(800, 800);
+  const TPlotRect r = Plot();
+  for (qreal ratio : {1.0, 1.5, 2.0}) {
+    SCOPED_TRACE(ratio);
+    THistogramRenderer renderer;
+    const THistogramMetrics metrics{Graph.GraphFont(), Graph.TextHeight(), Graph.LabelWidth()};
+    renderer.Render(Graph.Look(), Graph.History(), metrics, Graph.size(), ratio);
+    const QImage& image = renderer.Graph();
+    const int logicalHeight = Graph.height() - THistogramRenderer::StripHeight(Graph.Look(), Graph.height());
+    EXPECT_EQ(image.devicePixelRatio(), ratio);
+    EXPECT_EQ(image.size(), QSize(qCeil(400 * ratio), qCeil(logicalHeight * ratio)));
+    EXPECT_EQ(renderer.StripTop(), logicalHeight - 1);
+    // The newest bar, one logical column wide, full height in the "both" colour.
+    const int first = qRound((r.Right - 1) * ratio), end = qRound(r.Right * ratio);
+    const int bottom = qRound((r.Bottom - 1) * ratio);
+    for (int x = first; x < end; ++x) EXPECT_EQ(image.pixelColor(x, bottom).rgb(), Graph.ColorBoth().rgb()) << x;
+    EXPECT_EQ(image.pixelColor(first - 1, bottom).rgb(), QColor(Qt::black).rgb());
+    if (ratio != 2.0) continue;
+    bool detail = false;
+    for (int y = 0; y + 1 < image.height() && !detail; y += 2) {
+      for (int x = 0; x + 1 < Graph.LabelWidth() * 2 && !detail; x += 2) {
+        const QRgb p = image.pixel(x, y);
+        detail = image.pixel(x + 1, y) != p || image.pixel(x, y + 1) != p || image.pixel(x + 1, y + 1) != p;
+      }
+    }
+    EXPECT_TRUE(detail) << "labels drawn at the full density";
+    SaveScreenshot(image, QStringLiteral("graph-2x"));
+  }
+}
+
+// The top line lies half a measured text line below the top; a font drawn
+// taller than it was measured must still show its label whole.
+TEST_F(HistogramTest, GridLabelsAreNeverCutAtTheTopOrBottom) {
+  Graph.SetMaxValue(810);
+  Graph.AddSample(810, 0);
+  QFont large = Graph.GraphFont();
+  large.setPointSizeF(large.pointSizeF() * 2.5);
+  const THistogramMetrics metrics{large, Graph.TextHeight(), Graph.LabelWidth() * 3};
+  THistogramRenderer renderer;
+  renderer.Render(Graph.Look(), Graph.History(), metrics, Graph.size());
+  const QImage& image = renderer.Graph();
+  SaveScreenshot(image, QStringLiteral("graph-tall-labels"));
+  const auto inkInRow = [&](int y) {
+    for (int x = 0; x < metrics.LabelWidth - 2; ++x)
+      if (image.pixelColor(x, y).rgb() != Graph.BackColor().rgb()) return true;
+    return false;
+  };
+  EXPECT_FALSE(inkInRow(0)) << "the top label reaches the edge: cut";
+  bool anyInk = false;
+  for (int y = 1; y < image.height() / 3; ++y) anyInk = anyInk || inkInRow(y);
+  EXPECT_TRUE(anyInk) << "the top label is drawn";
 }
 
 TEST_F(HistogramTest, SamplesAboveAFixedTopAreDrawnAtFullHeight) {

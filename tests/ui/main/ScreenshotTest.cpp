@@ -12,6 +12,8 @@
 #include "config/windows/TransferRatesForm.h"
 #include "config/windows/TransferRatesFormEdit.h"
 #include "ui/main/BridgingForm.h"
+#include "ui/graph/EffectChart.h"
+#include "ui/graph/Histogram.h"
 #include "ui/main/Icons.h"
 #include "tests/ui/main/WindowRig.h"
 
@@ -59,7 +61,17 @@ TEST(Screenshots, MainWindowEachTabAndEveryDialog) {
     pages->setCurrentIndex(i);
     Save(form, QStringLiteral("tab-%1").arg(QString::fromLatin1(names[i])));
   }
+  // The Capture tab as it starts: capture off, its fields and browse buttons greyed.
+  pages->setCurrentIndex(6);
+  Save(form, QStringLiteral("capture-disabled"));
   pages->setCurrentIndex(0);
+  // A hint in the status bar beside the fifteen panels, in a window wide
+  // enough to show both.
+  const QSize shown = form.size();
+  form.resize(shown.width() + 250, shown.height());
+  form.Actions.ActionLoadProfile->showStatusText(form.ToolBar->widgetForAction(form.Actions.ActionLoadProfile));
+  Save(form, QStringLiteral("hover-toolbar"));
+  form.resize(shown);
   form.StartSimulation();
   Save(form, QStringLiteral("running"));
   form.StopSimulation();
@@ -77,4 +89,22 @@ TEST(Screenshots, MainWindowEachTabAndEveryDialog) {
   SaveDialog(options, QStringLiteral("dialog-options"));
   TBridgingForm bridge(&form, form.Adapters, {"Lab adapter 0", "Lab adapter 1"}, form.Preferences.Bridge);
   SaveDialog(bridge, QStringLiteral("dialog-bridge"));
+}
+
+// The window on a 2x screen: run by the test ui_main_hidpi with QT_SCALE_FACTOR=2.
+TEST(Screenshots, MainWindowAtTwiceTheDensity) {
+  if (qApp->devicePixelRatio() < 2) GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+  TWindowRig rig;
+  rig.AddLabAdapters();
+  TSimulatorForm& form = rig.MakeForm();
+  form.Actions.ActionShowConnections->setChecked(true);
+  form.resize(form.minimumSize().expandedTo(QSize(800, 720)));
+  for (int second = 0; second < 90; ++second) form.Graph->AddSample(40000 + 300 * (second % 17), 9000 + 150 * (second % 5));
+  QApplication::processEvents();
+  EXPECT_EQ(form.Graph->GraphBitmap().devicePixelRatio(), 2.0);
+  EXPECT_EQ(form.Graph->GraphBitmap().width(), 2 * form.Graph->width());
+  EXPECT_EQ(form.EffectChart->Render().devicePixelRatio(), 2.0);
+  const QImage shot = form.grab().toImage();
+  EXPECT_EQ(shot.width(), 2 * form.width());
+  Save(form, QStringLiteral("hidpi-2x"));
 }

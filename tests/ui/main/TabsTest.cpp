@@ -9,10 +9,12 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "ui/main/BlockingTab.h"
 #include "ui/main/CorruptionTab.h"
 #include "ui/main/LatencyTab.h"
 #include "ui/main/LossTab.h"
 #include "ui/main/StatusPanels.h"
+#include "ui/main/TabControls.h"
 #include "ui/main/TransferRateTab.h"
 #include "tests/ui/main/WindowRig.h"
 
@@ -106,7 +108,8 @@ TEST_F(TabsTest, InitialValuesOfTheControls) {
                             "Capture", "Port Blocking"};
   auto* pages = Rig.Find<QTabWidget>("PageControl");
   ASSERT_EQ(pages->count(), tabs.size());
-  for (int i = 0; i < tabs.size(); ++i) EXPECT_EQ(pages->tabText(i), tabs[i]);
+  // The captions carry an access key; they read as the names without it.
+  for (int i = 0; i < tabs.size(); ++i) EXPECT_EQ(QString(pages->tabText(i)).remove('&'), tabs[i]);
 }
 
 TEST_F(TabsTest, EnableCheckBoxEnablesEveryControlOfItsTab) {
@@ -287,10 +290,39 @@ TEST_F(TabsTest, PortListAppliesOnEnterAndABadListIsReported) {
   }
   list->setText("135 - 139");
   QTest::keyClick(list, Qt::Key_Return);
-  ASSERT_FALSE(Rig.Boxes.Errors.empty());
-  EXPECT_EQ(Rig.Boxes.Errors.back(), "'135 ' is not a valid integer value");
+  ASSERT_EQ(Rig.Boxes.Errors.size(), 1u);
+  EXPECT_EQ(Rig.Boxes.Errors.back(), "List of Ports: '135 ' is not a valid integer value");
+  EXPECT_EQ(list->palette().color(QPalette::Base), kInvalidFieldColor);
   TLockGuard lock(Rig.Engine.Locks.SettingsLock);
   EXPECT_EQ(Rig.Engine.Settings.Blocking.Ports.Count(), 6u);
+}
+
+TEST_F(TabsTest, AnUnfinishedPortListIsCheckedOnLeavingAndNeverComesBack) {
+  Rig.Find<QCheckBox>("cbBlocking")->click();
+  auto* list = Rig.Find<QLineEdit>("leBlocking");
+  Rig.Form->PageControl->setCurrentWidget(Rig.Form->BlockingTab);
+  Rig.Form->activateWindow();
+  list->setFocus();
+  QTest::keyClicks(list, "80-70");
+  // Leaving the field checks it: red, one message naming the field.
+  Rig.Find<QCheckBox>("cbBlocking")->setFocus();
+  QApplication::processEvents();
+  ASSERT_EQ(Rig.Boxes.Errors.size(), 1u);
+  EXPECT_EQ(Rig.Boxes.Errors[0], "List of Ports: in ranges from must be less than to");
+  EXPECT_EQ(list->palette().color(QPalette::Base), kInvalidFieldColor);
+  // Every dialog ends by applying all settings; the bad text is not among them.
+  Rig.Form->FormActivate();
+  Rig.Form->FormActivate();
+  EXPECT_EQ(Rig.Boxes.Errors.size(), 1u);
+  EXPECT_EQ(list->text(), "80-70");
+  // Mending the list takes the mark away and Enter applies it.
+  list->setFocus();
+  list->setText("70-80");
+  EXPECT_NE(list->palette().color(QPalette::Base), kInvalidFieldColor);
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(Rig.Boxes.Errors.size(), 1u);
+  TLockGuard lock(Rig.Engine.Locks.SettingsLock);
+  EXPECT_EQ(Rig.Engine.Settings.Blocking.Ports.Count(), 11u);
 }
 
 TEST_F(TabsTest, StatusBarShowsOnInBoldAndOffInTheRegularFont) {

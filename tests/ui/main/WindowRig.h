@@ -69,7 +69,8 @@ class TWindowRig {
   }
 
   TSimulatorForm& MakeForm(bool show = true) {
-    Context = std::make_unique<TSimulatorContext>(TSimulatorContext{Engine, Timers, *Store, Parameters, {}, &Dialogs});
+    Context = std::make_unique<TSimulatorContext>(
+        TSimulatorContext{Engine, Timers, *Store, Parameters, {}, &Dialogs, Connections});
     Form = std::make_unique<TSimulatorForm>(*Context);
     if (show) {
       Form->show();
@@ -105,6 +106,8 @@ class TWindowRig {
   TTimerFdFactory Timers;
   std::unique_ptr<QSettings> Store;
   std::vector<std::string> Parameters;
+  // The host's own connections when not set.
+  IConnectionSource* Connections = nullptr;
   std::unique_ptr<TSimulatorContext> Context;
   std::unique_ptr<TSimulatorForm> Form;
   TAdapterHandle A = 0, B = 0;
