@@ -34,7 +34,8 @@ constexpr std::array kSettings = std::to_array<TSettingDescription>({
     {"general/cardindex", skAdapter, &M::CardIndex, std::nullopt, -1, 0, kUnusedRange, rsAdapterList, orNothing,
      {}, "The adapter whose frames are taken; read when the simulation starts"},
 
-    {"latency/enabled", skBoolean, &M::LatencyEnabled, spLatency, 0, 0, {0, 1}},
+    {"latency/enabled", skBoolean, &M::LatencyEnabled, spLatency, 0, 0, {0, 1}, rsFixed, orClamp, {},
+     "Delay the frames that the direction and the filter select"},
     {"latency/type", skChoice, &M::DelayType, spLatency, 0, 0, kUnusedRange, rsFixed, orClamp, kDelayTypes,
      "Fixed: every delayed frame waits the same time; Random: a time between the two delays"},
     {"latency/delayfrom", skInteger, &M::DelayFrom, spLatency, 100, 0, kDelayRange, rsFixed, orClamp, {},
@@ -46,7 +47,8 @@ constexpr std::array kSettings = std::to_array<TSettingDescription>({
     {"latency/correlation", skInteger, &M::Correlation, spLatency, 0, 0, {0, 95}, rsFixed, orClamp, {},
      "How much each random delay follows the one before, 0 to 95 percent; 0 draws each freely"},
 
-    {"loss/enabled", skBoolean, &M::LossEnabled, spLoss, 0, 0, {0, 1}},
+    {"loss/enabled", skBoolean, &M::LossEnabled, spLoss, 0, 0, {0, 1}, rsFixed, orClamp, {},
+     "Drop some of the frames that the direction and the filter select"},
     {"loss/impact", skInteger, &M::LossPosition, spLoss, 1, 10, kByScale, rsLossScale, orClamp, {},
      "Percentage: the share of frames lost, in steps of the loss scale; "
      "Fixed number: lose every N-th packet; 1 loses every packet"},
@@ -57,7 +59,8 @@ constexpr std::array kSettings = std::to_array<TSettingDescription>({
     {"loss/bursthi", skInteger, &M::LossHi, spLoss, 1, 1, kBurstRange, rsFixed, orClamp, {},
      "The most frames lost in a row once a loss starts, 1 to 1000"},
 
-    {"duplication/enabled", skBoolean, &M::DuplicationEnabled, spDuplication, 0, 0, {0, 1}},
+    {"duplication/enabled", skBoolean, &M::DuplicationEnabled, spDuplication, 0, 0, {0, 1}, rsFixed, orClamp, {},
+     "Send some of the selected frames twice"},
     {"duplication/impact", skInteger, &M::DuplicationPosition, spDuplication, 1, 10, kByScale, rsDuplicationScale,
      orClamp, {},
      "Percentage: the share of frames sent twice, in steps of the duplication scale; "
@@ -65,13 +68,15 @@ constexpr std::array kSettings = std::to_array<TSettingDescription>({
     {"duplication/type", skChoice, &M::DuplicationType, spDuplication, 0, 0, kUnusedRange, rsFixed, orClamp,
      kShareTypes, "Percentage: duplicate a random share of frames; Fixed number: duplicate every N-th frame"},
 
-    {"reordering/enabled", skBoolean, &M::ReorderingEnabled, spReordering, 0, 0, {0, 1}},
+    {"reordering/enabled", skBoolean, &M::ReorderingEnabled, spReordering, 0, 0, {0, 1}, rsFixed, orClamp, {},
+     "Hold some of the selected frames back so that later ones overtake them"},
     {"reordering/impact", skInteger, &M::ReorderingPosition, spReordering, 1, 10, kByScale, rsReorderingScale,
      orClamp, {}, "The share of frames held back and sent later, in steps of the reordering scale"},
     {"reordering/gap", skInteger, &M::ReorderingGap, spReordering, 1, 1, {1, 1000}, rsFixed, orClamp, {},
      "How many later frames overtake a held-back frame, 1 to 1000"},
 
-    {"corruption/enabled", skBoolean, &M::CorruptionEnabled, spCorruption, 0, 0, {0, 1}},
+    {"corruption/enabled", skBoolean, &M::CorruptionEnabled, spCorruption, 0, 0, {0, 1}, rsFixed, orClamp, {},
+     "Flip bits in some of the selected frames"},
     {"corruption/impact", skInteger, &M::CorruptionPosition, spCorruption, 1, 10, kByScale, rsCorruptionScale,
      orClamp, {}, "The share of frames with one bit flipped, in steps of the corruption scale"},
     {"corruption/type", skChoice, &M::CorruptionChoice, spCorruption, kCorruptPercent, 0, kUnusedRange, rsFixed,
@@ -91,7 +96,8 @@ constexpr std::array kSettings = std::to_array<TSettingDescription>({
     {"capture/writemode", skChoice, &M::CaptureMode, std::nullopt, 0, 0, kUnusedRange, rsFixed, orClamp,
      kCaptureModes, "What a start does with an existing capture file"},
 
-    {"blocking/enabled", skBoolean, &M::BlockingEnabled, spBlocking, 0, 0, {0, 1}},
+    {"blocking/enabled", skBoolean, &M::BlockingEnabled, spBlocking, 0, 0, {0, 1}, rsFixed, orClamp, {},
+     "Drop every frame to or from the listed ports"},
     {"blocking/portlist", skText, &M::PortList, spBlocking, 0, 0, kUnusedRange, rsFixed, orClamp, {},
      "Ports whose frames are dropped: numbers and ranges, u for UDP only, t for TCP only, "
      "e.g. 135-139, u161, t445"},

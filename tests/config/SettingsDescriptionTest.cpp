@@ -58,6 +58,7 @@ TEST_F(SettingsDescription, NamesAreUniqueAndEveryFieldHasItsEntry) {
     EXPECT_FALSE(SectionOf(setting).empty()) << setting.Name;
     EXPECT_FALSE(ElementOf(setting).empty()) << setting.Name;
     EXPECT_EQ(FindSetting(setting.Name), &setting);
+    EXPECT_FALSE(setting.Hint.empty()) << setting.Name << " has no hint for its control";
   }
   EXPECT_EQ(FindSetting("latency/nothing"), nullptr);
   EXPECT_EQ(SettingOf(&TSettingsModel::LossHi).Name, "loss/bursthi");

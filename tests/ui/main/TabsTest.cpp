@@ -112,6 +112,21 @@ TEST_F(TabsTest, InitialValuesOfTheControls) {
   for (int i = 0; i < tabs.size(); ++i) EXPECT_EQ(QString(pages->tabText(i)).remove('&'), tabs[i]);
 }
 
+// Every control of the impairment tabs says what its value means.
+TEST_F(TabsTest, EveryImpairmentControlHasAHint) {
+  for (const char* name : {"EnableLatencyCheckBox", "DelayFromUpDown", "DelayToUpDown", "udLatencyCorrelation",
+                           "LatencyTrackBar", "EnableLossCheckBox", "PacketLossTrackBar", "udLossLo", "udLossHi",
+                           "EnableDuplicationCheckBox", "DuplicationTrackBar", "EnableReorderingCheckBox",
+                           "ReorderingTrackBar", "ReorderingGapUpDown", "cbCorruption", "tbCorruption",
+                           "leCorruptBerValue", "cmbCorruptBerUnit", "cbBlocking", "leBlocking", "RatesCombobox"}) {
+    auto* control = Rig.Find<QWidget>(name);
+    ASSERT_NE(control, nullptr) << name;
+    EXPECT_FALSE(control->toolTip().isEmpty()) << name;
+  }
+  EXPECT_EQ(Rig.Find<QSpinBox>("udLossLo")->toolTip(), "The fewest frames lost in a row once a loss starts, 1 to 1000");
+  EXPECT_TRUE(Option("LossTypeRadioGroup", 1)->toolTip().contains("every N-th frame"));
+}
+
 TEST_F(TabsTest, EnableCheckBoxEnablesEveryControlOfItsTab) {
   const struct {
     const char* CheckBox;
