@@ -17,6 +17,7 @@ void ApplyRate(TEngine& engine, const TSettingsControls& c) {
   TLockGuard lock(engine.Locks.EngineLock);
   engine.State.RateIn = static_cast<int32_t>(c.InRate / 8);
   engine.State.RateOut = static_cast<int32_t>(c.OutRate / 8);
+  engine.State.SelectTraces(c.InTrace, c.OutTrace);
 }
 
 void ApplyDirection(TEngineSettings& s, const TSettingsControls& c) {

@@ -3,9 +3,11 @@
 // part at a time or all of them, live while a simulation runs.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/Engine.h"
+#include "engine/LinkTrace.h"
 
 enum class TSettingsPart : uint8_t {
   spAll,
@@ -27,6 +29,8 @@ struct TSettingsControls {
   bool RateSelected = true;
   uint32_t InRate = 0;  // bits per second, 0 = unlimited
   uint32_t OutRate = 0;
+  // A trace per direction replaces that direction's rate; nullptr: none.
+  std::shared_ptr<const TLinkTrace> InTrace, OutTrace;
 
   int Direction = 2;  // 0 "Incoming", 1 "Outgoing", 2 "Both"
 
