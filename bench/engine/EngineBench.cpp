@@ -214,6 +214,32 @@ struct TLiveSimulation : TBenchEngine {
   }
 };
 
+// Full-size outgoing frames offered at a steady bit rate from a thread of
+// its own, until it goes (after the simulation's stop, if the stop is to be
+// measured under load).
+class TFeeder {
+ public:
+  TFeeder(TLiveSimulation& s, int64_t bitsPerSecond)
+      : FThread([this, &s, bitsPerSecond] {
+          const std::vector<uint8_t> frame = UdpFrame(1514);
+          const auto interval = std::chrono::nanoseconds(1000000000LL * 1514 * 8 / bitsPerSecond);
+          auto next = TSteady::now();
+          while (!FStop.load()) {
+            s.Driver.SendFromStack(s.Adapter, frame);
+            next += interval;
+            std::this_thread::sleep_until(next);
+          }
+        }) {}
+  ~TFeeder() {
+    FStop.store(true);
+    FThread.join();
+  }
+
+ private:
+  std::atomic<bool> FStop{false};
+  std::thread FThread;
+};
+
 void Latency100() {
   TLiveSimulation s;
   s.Driver.SetCollectFrames(true);
@@ -248,18 +274,8 @@ void Rate10M() {
   TLiveSimulation s;
   s.Controls.OutRate = 10000000;
   s.Start();
-  // Offer twice the limit from a feeder thread, so the queue never runs dry.
-  std::atomic<bool> stop{false};
-  std::thread feeder([&] {
-    const std::vector<uint8_t> frame = UdpFrame(1514);
-    const auto interval = std::chrono::nanoseconds(1000000000LL * 1514 * 8 / 20000000);
-    auto next = TSteady::now();
-    while (!stop.load()) {
-      s.Driver.SendFromStack(s.Adapter, frame);
-      next += interval;
-      std::this_thread::sleep_until(next);
-    }
-  });
+  // Twice the limit, so the queue never runs dry.
+  TFeeder feeder(s, 20000000);
   std::this_thread::sleep_for(std::chrono::seconds(2));  // past the first burst
   const uint64_t bytesBefore = s.Engine.Counters().BytesOut;
   const auto start = TSteady::now();
@@ -271,8 +287,6 @@ void Rate10M() {
   const auto stopStart = TSteady::now();
   s.Run.Stop();
   Print("engine.stop_under_load_ms", std::chrono::duration<double, std::milli>(TSteady::now() - stopStart).count());
-  stop.store(true);
-  feeder.join();
 }
 
 // Ten seconds of a link whose rate swings between 1 and 25 Mbit/s twice
@@ -298,17 +312,7 @@ void TraceRatio() {
   const std::shared_ptr<const TLinkTrace> trace = VaryingTrace();
   s.Controls.OutTrace = trace;
   s.Start();
-  std::atomic<bool> stop{false};
-  std::thread feeder([&] {
-    const std::vector<uint8_t> frame = UdpFrame(1514);
-    const auto interval = std::chrono::nanoseconds(1000000000LL * 1514 * 8 / 30000000);
-    auto next = TSteady::now();
-    while (!stop.load()) {
-      s.Driver.SendFromStack(s.Adapter, frame);
-      next += interval;
-      std::this_thread::sleep_until(next);
-    }
-  });
+  TFeeder feeder(s, 30000000);
   std::this_thread::sleep_for(std::chrono::seconds(2));  // the queue fills
   // The grant is counted over wall time from where the replay stands, so
   // ticks the timer lost count against the figure.
@@ -327,8 +331,6 @@ void TraceRatio() {
       (trace->OpportunitiesBefore(fromMs + wallMs) - trace->OpportunitiesBefore(fromMs)) * kTraceOpportunityBytes;
   Print("engine.trace.ratio", static_cast<double>(bytesAfter - bytesBefore) / granted);
   s.Run.Stop();
-  stop.store(true);
-  feeder.join();
 }
 
 }  // namespace
