@@ -11,10 +11,13 @@
 #include <linux/if_packet.h>
 #include <sys/socket.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <regex>
 #include <thread>
 
+#include "engine/LinkTraceFile.h"
 #include "engine/Simulation.h"
 #include "engine/SettingsApply.h"
 #include "platform/MonotonicClock.h"
@@ -200,6 +203,31 @@ TEST_F(LinuxNormalSimulation, RateLimitShowsInATransfer) {
   // 10 Mbit/s of Ethernet frames carry about 9.5 Mbit/s of TCP payload.
   EXPECT_GT(mbits, 6.0);
   EXPECT_LT(mbits, 12.0);
+}
+
+// A link that alternates half a second at about 4 Mbit/s (an opportunity
+// every third ms) with half a second at 12 (one every ms), read from a file
+// as a user's trace would be: 666 opportunities a second, 8.01 Mbit/s.
+TEST_F(LinuxNormalSimulation, TraceLinkGivesATransferAboutItsAverageRate) {
+  const std::string path = "/tmp/ot-netns-trace-" + std::to_string(::getpid()) + ".trace";
+  {
+    std::ofstream file(path);
+    for (int ms = 3; ms <= 500; ms += 3) file << ms << "\n";
+    for (int ms = 501; ms <= 1000; ++ms) file << ms << "\n";
+  }
+  const auto trace = std::make_shared<const TLinkTrace>(ReadLinkTraceFile(path));
+  std::remove(path.c_str());
+  ASSERT_NEAR(trace->AverageBitRate(), 8.01e6, 0.01e6);
+  FSim->Controls.InTrace = trace;
+  FSim->Controls.OutTrace = trace;
+  FSim->Start("h0");
+  const double mbits = IperfMbits(FHost, FPeer, "10.77.0.1", "-t 4");
+  // Full-size frames carry about 95 % of their bytes as TCP payload; the band
+  // is wide so that a busy machine does not decide the result.
+  const double average = trace->AverageBitRate() / 1e6;
+  EXPECT_GT(mbits, 0.5 * average);
+  EXPECT_LT(mbits, 1.2 * average);
+  EXPECT_GT(FSim->Engine->Counters().BytesIn, 1000000u);
 }
 
 TEST_F(LinuxNormalSimulation, LossShowsInAPingSeries) {
