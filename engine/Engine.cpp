@@ -298,22 +298,28 @@ int64_t TEngine::MicrosecondsUntilNextLatencyRelease() {
 }
 
 void TEngine::RefillTokens(uint32_t periodMs) {
-  auto refill = [periodMs](int32_t rate, double& budget) {
+  auto refill = [periodMs](int32_t rate, double& budget, TTraceReplay& trace, const auto& queue) {
     if (rate == 0) return;
+    if (trace.Active()) {
+      trace.Refill(periodMs, !queue.Empty(), budget);
+      return;
+    }
     // A bucket holds at least one full-size frame, so slow rates still pass
     // such frames eventually.
     const double cap = rate >= static_cast<int32_t>(kMaxFrameData) ? rate : kMaxFrameData;
     budget = std::min(budget + rate / (1000.0 / periodMs), cap);
   };
   TLockGuard engine(Locks.EngineLock);
-  refill(State.RateIn, State.BudgetIn);
-  refill(State.RateOut, State.BudgetOut);
+  refill(State.RateIn, State.BudgetIn, State.TraceIn, State.RateQueueIn);
+  refill(State.RateOut, State.BudgetOut, State.TraceOut, State.RateQueueOut);
 }
 
 void TEngine::ReleaseRateQueues() {
   TLockGuard engine(Locks.EngineLock);
   ReleaseRateQueue(State.RateQueueIn, State.BudgetIn);
   ReleaseRateQueue(State.RateQueueOut, State.BudgetOut);
+  State.TraceIn.AfterRelease(!State.RateQueueIn.Empty(), State.BudgetIn);
+  State.TraceOut.AfterRelease(!State.RateQueueOut.Empty(), State.BudgetOut);
 }
 
 void TEngine::ReleaseRateQueue(TFrameQueue<TBufferQueueItem>& queue, double& budget) {

@@ -79,10 +79,12 @@ class TEngine {
   // when the queue is empty.
   int64_t MicrosecondsUntilNextLatencyRelease();
   // The rate limiter's timer tick: adds one period's tokens to each limited
-  // direction, up to its bucket depth.
+  // direction, up to its bucket depth, or the credit of the period's
+  // opportunities to a direction that replays a trace (engine/TraceReplay.h).
   void RefillTokens(uint32_t periodMs);
   // The dequeuer's step: releases queued frames of each direction as far as
-  // its budget allows.
+  // its budget allows; a trace direction then loses the credit nothing
+  // waits for.
   void ReleaseRateQueues();
   // Once a second: a new second of bit-error allowance.
   void BitErrorTick();

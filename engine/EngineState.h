@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "engine/EngineClock.h"
 #include "engine/FrameQueue.h"
 #include "engine/PacketDriver.h"
+#include "engine/TraceReplay.h"
 
 // How a frame is handed back to the driver. The mode travels with the frame
 // through every queue.
@@ -52,6 +54,9 @@ struct TBitErrorState {
 struct TEngineState {
   int32_t RateIn = 0;  // bytes per second; 0 = unlimited
   int32_t RateOut = 0;
+  // A direction that replays a trace takes its budget from the trace, and
+  // its rate is the trace's average.
+  TTraceReplay TraceIn, TraceOut;
   TEngineCounters Counters{};
   double BudgetIn = 0;  // bytes
   double BudgetOut = 0;
@@ -61,6 +66,9 @@ struct TEngineState {
   TBitErrorState BitErrors;
   TFrameQueue<TLatencySimulationQueueItem> LatencyQueue;  // guarded by LatencyQueueLock
 
+  // Replays a trace per direction (nullptr: the fixed rate); a trace that
+  // already plays keeps its place. Call after setting the fixed rates.
+  void SelectTraces(std::shared_ptr<const TLinkTrace> in, std::shared_ptr<const TLinkTrace> out);
   // Back to zero with empty queues, as at the start of a simulation.
   void Reset();
   // Discards every queued frame and frees the queues' memory.

@@ -4,6 +4,7 @@
 
 #include "common/Trim.h"
 #include "settings/FormatBitRate.h"
+#include "settings/LinkTraceFile.h"
 
 namespace {
 
@@ -86,6 +87,28 @@ std::string TShapingRate::StorageText() const {
 }
 
 std::string TShapingRate::DisplayText() const {
-  if (InRate == OutRate) return DisplayValue(InRate);
-  return DisplayValue(InRate) + " : " + DisplayValue(OutRate);
+  const std::string prefix = HasTraces() ? "Trace, average " : "";
+  if (InRate == OutRate) return prefix + DisplayValue(InRate);
+  return prefix + DisplayValue(InRate) + " : " + DisplayValue(OutRate);
+}
+
+namespace {
+
+// A trace's average as a limit the rate texts can hold.
+int32_t LimitOf(const TLinkTrace& trace) {
+  return static_cast<int32_t>(
+      std::clamp(trace.AverageBitRate(), double{kMinShapingRate}, double{kMaxShapingRate}));
+}
+
+}  // namespace
+
+void TShapingRate::LoadTraces(const std::string& inPath, const std::string& outPath) {
+  auto in = std::make_shared<const TLinkTrace>(ReadLinkTraceFile(inPath));
+  auto out = std::make_shared<const TLinkTrace>(ReadLinkTraceFile(outPath));
+  InRate = LimitOf(*in);
+  OutRate = LimitOf(*out);
+  InTrace = std::move(in);
+  OutTrace = std::move(out);
+  InTracePath = inPath;
+  OutTracePath = outPath;
 }

@@ -1,8 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "settings/LinkTrace.h"
 
 // A rate text that cannot be read; the message is for the user.
 class EShapingRateFormat : public std::runtime_error {
@@ -27,6 +30,12 @@ struct TShapingRate {
   std::string Name;
   int32_t InRate = 0;
   int32_t OutRate = 0;
+  // A recorded link replayed instead of the fixed limit of that direction,
+  // with its file's path as the user wrote it. The direction's limit is then
+  // the trace's average: that orders the table, and a profile keeps it as
+  // the entry's rate.
+  std::shared_ptr<const TLinkTrace> InTrace, OutTrace;
+  std::string InTracePath, OutTracePath;
 
   TShapingRate() = default;
   // Limits as they are, unchecked, for a rate that no parser wrote.
@@ -43,10 +52,17 @@ struct TShapingRate {
   // whole decimal number within the limits.
   static int32_t ParseRateValue(std::string_view text);
 
+  // Reads both trace files and takes their averages as the limits; throws
+  // ELinkTraceFile (settings/LinkTraceFile.h), naming the file and line of
+  // the first bad entry, and then changes nothing.
+  void LoadTraces(const std::string& inPath, const std::string& outPath);
+  bool HasTraces() const { return InTrace != nullptr || OutTrace != nullptr; }
+
   // The entry that stands for no limit, told by its name alone.
   bool IsUnlimited() const { return Name == kUnlimitedRateName; }
   // "64000", "30000:60000", "Unlimited:64000": what profiles store; parses back.
   std::string StorageText() const;
-  // "1.50 Mbit/s", "Unlimited : 64.0 kbit/s": what the lists show.
+  // "1.50 Mbit/s", "Unlimited : 64.0 kbit/s": what the lists show; a trace
+  // entry shows "Trace, average 1.50 Mbit/s".
   std::string DisplayText() const;
 };
