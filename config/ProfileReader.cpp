@@ -7,6 +7,7 @@
 #include "config/ProfileRefused.h"
 #include "config/ProfileValues.h"
 #include "config/XmlSafety.h"
+#include "settings/LinkTraceFile.h"
 #include "settings/SettingsDescription.h"
 
 namespace {
@@ -25,6 +26,21 @@ QDomDocument ParseDocument(const QByteArray& bytes) {
   return document;
 }
 
+// A rate item may replay a trace file per direction instead of its rate.
+void ReadTraces(const QDomElement& item, TShapingRate& entry) {
+  const std::string in = ReadChildString(item, QStringLiteral("trace-in"));
+  const std::string out = ReadChildString(item, QStringLiteral("trace-out"));
+  if (in.empty() && out.empty()) return;
+  if (in.empty() || out.empty()) {
+    throw EProfileRefused("the transfer rate \"" + entry.Name + "\" has a trace file for one direction only");
+  }
+  try {
+    entry.LoadTraces(in, out);
+  } catch (const ELinkTraceFile& error) {
+    throw EProfileRefused(error.what());
+  }
+}
+
 // The whole table is read before it replaces the old one, so a bad rate
 // leaves the table and the list as they were.
 void ReadRates(const QDomElement& rates, TSettingsModel& m) {
@@ -35,7 +51,9 @@ void ReadRates(const QDomElement& rates, TSettingsModel& m) {
     if (IsReservedRateName(name)) {
       throw EProfileRefused("a transfer rate is named \"" + name + "\", the name of the entry without a limit");
     }
-    table.Add(TShapingRate(name, rate));
+    TShapingRate entry(name, rate);
+    ReadTraces(item, entry);
+    table.Add(entry);
   }
   table.Add(TShapingRate(std::string(kUnlimitedRateName), std::string(kUnlimitedRateName)));
   m.Rates = std::move(table);

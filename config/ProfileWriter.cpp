@@ -20,6 +20,10 @@ void WriteRates(QDomElement& general, const TSettingsModel& m) {
     QDomElement item = AppendElement(rates, QStringLiteral("item"));
     AppendValue(item, QStringLiteral("name"), rate.Name);
     AppendValue(item, QStringLiteral("rate"), rate.StorageText());
+    if (rate.HasTraces()) {
+      AppendValue(item, QStringLiteral("trace-in"), rate.InTracePath);
+      AppendValue(item, QStringLiteral("trace-out"), rate.OutTracePath);
+    }
   }
 }
 

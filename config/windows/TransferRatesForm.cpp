@@ -105,8 +105,9 @@ void TTransferRatesForm::ActionCanChange() {
 
 void TTransferRatesForm::ActionNewExecute() {
   TTransferRatesFormEdit editor(this, tr("New Transfer Rate"));
+  editor.AskTraceFile = AskTraceFile;
   if (RunEditor(editor) != QDialog::Accepted) return;
-  Table.Add(TShapingRate(editor.RateName(), editor.RateText()));
+  Table.Add(editor.Rate());
   RefreshList();
 }
 
@@ -115,8 +116,10 @@ void TTransferRatesForm::ActionEditExecute() {
   if (index < 0 || Table[static_cast<size_t>(index)].IsUnlimited()) return;
   const TShapingRate& rate = Table[static_cast<size_t>(index)];
   TTransferRatesFormEdit editor(this, tr("Edit Transfer Rate"), rate.Name, rate.StorageText());
+  editor.AskTraceFile = AskTraceFile;
+  if (rate.HasTraces()) editor.ShowTraces(rate.InTracePath, rate.OutTracePath);
   if (RunEditor(editor) != QDialog::Accepted) return;
-  Table.Replace(static_cast<size_t>(index), TShapingRate(editor.RateName(), editor.RateText()));
+  Table.Replace(static_cast<size_t>(index), editor.Rate());
   RefreshList();
 }
 

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <functional>
 
 #include "settings/ShapingRateTable.h"
 #include "config/windows/DialogRunner.h"
@@ -21,6 +22,8 @@ class TTransferRatesForm : public QDialog {
 
   // Shows the rate editor; replaced by tests.
   TDialogRunner RunEditor = RunDialogModally;
+  // Asks for a trace file in the editor; empty when the user cancels.
+  std::function<QString()> AskTraceFile;
 
   TShapingRateTable& Table;
   QTreeWidget* ListView;

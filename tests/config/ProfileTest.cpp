@@ -345,6 +345,53 @@ TEST_F(ProfileFiles, FailuresAreShownWithTheirPrefix) {
   EXPECT_EQ(Errors.Messages[2], "Unable to open the profile: Incorrect profile supplied");
 }
 
+// A rate entry that replays trace files keeps their paths as written; a
+// trace that cannot be read refuses the profile, naming the file and line.
+TEST_F(ProfileFiles, TraceRatesKeepTheirFilesAndBadTracesRefuseTheProfile) {
+  QFile trace(Dir.filePath("lte.trace"));
+  ASSERT_TRUE(trace.open(QIODevice::WriteOnly));
+  trace.write("1\n1\n2\n4\n");
+  trace.close();
+  QFile bad(Dir.filePath("bad.trace"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("5\n3\n");
+  bad.close();
+  auto document = [&](const QString& in, const QString& out) {
+    return "<simulator-profile><general><rates><item><name>LTE</name><rate>9000</rate><trace-in>" + in.toUtf8() +
+           "</trace-in><trace-out>" + out.toUtf8() + "</trace-out></item></rates><rateindex>0</rateindex></general>"
+                                                      "</simulator-profile>";
+  };
+  const QString tracePath = Dir.filePath("lte.trace");
+  Store->setValue("Configuration", document(tracePath, tracePath));
+  ASSERT_TRUE(LoadProfile("", Model, Rig.Engine, Adapters, *Store, Errors)) << Errors.Messages.front();
+  const TShapingRate& lte = Model.Rates[static_cast<size_t>(Model.Rates.IndexOfName("LTE"))];
+  ASSERT_TRUE(lte.HasTraces());
+  EXPECT_EQ(lte.InTracePath, tracePath.toStdString());
+  // Four opportunities in 4 ms: 12.032 Mbit/s.
+  EXPECT_EQ(lte.InRate, 12032000);
+  EXPECT_EQ(lte.DisplayText(), "Trace, average 12.0 Mbit/s");
+  const QByteArray written = WriteProfileDocument(Model, TFilterSettings());
+  EXPECT_TRUE(written.contains("<rate>12032000</rate>")) << written.toStdString();
+  EXPECT_TRUE(written.contains("<trace-in>" + tracePath.toUtf8() + "</trace-in>")) << written.toStdString();
+
+  const struct {
+    QByteArray Document;
+    std::string Message;
+  } refused[] = {
+      {document(Dir.filePath("missing.trace"), tracePath), "Unable to open the trace file"},
+      {document(tracePath, Dir.filePath("bad.trace")), "line 2"},
+      {document(tracePath, ""), "has a trace file for one direction only"},
+  };
+  for (const auto& c : refused) {
+    Errors.Messages.clear();
+    Store->setValue("Configuration", c.Document);
+    EXPECT_FALSE(LoadProfile("", Model, Rig.Engine, Adapters, *Store, Errors));
+    ASSERT_EQ(Errors.Messages.size(), 1u);
+    EXPECT_EQ(Errors.Messages[0].rfind("Unable to open the profile: ", 0), 0u) << Errors.Messages[0];
+    EXPECT_NE(Errors.Messages[0].find(c.Message), std::string::npos) << Errors.Messages[0];
+  }
+}
+
 // One side of a rule: its address kind, and its port kind with the items.
 QByteArray Side(const char* tag, int addressType, int portType, const QByteArray& items = "") {
   return QByteArray("<") + tag + "><address><type>" + QByteArray::number(addressType) + "</type></address><port><type>" +

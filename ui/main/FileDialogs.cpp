@@ -25,6 +25,9 @@ class TQtFileDialogs final : public IFileDialogs {
   QString CaptureFile(QWidget* parent) override {
     return AskFile(parent, QFileDialog::AcceptSave, QObject::tr("Libpcap (*.pcap)"), QStringLiteral("pcap"));
   }
+  QString TraceFile(QWidget* parent) override {
+    return AskFile(parent, QFileDialog::AcceptOpen, QObject::tr("Link traces (*)"), QString());
+  }
 };
 
 }  // namespace

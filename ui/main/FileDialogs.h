@@ -16,6 +16,8 @@ class IFileDialogs {
   virtual QString ProfileToSave(QWidget* parent) = 0;
   // "Libpcap (*.pcap)", default extension ".pcap", starting with no name.
   virtual QString CaptureFile(QWidget* parent) = 0;
+  // A link trace to read: any file, which must exist.
+  virtual QString TraceFile(QWidget* parent) = 0;
 };
 
 // The toolkit's dialogs.

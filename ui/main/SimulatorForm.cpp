@@ -696,6 +696,7 @@ void TSimulatorForm::EditRatesButtonClick() {
   {
     TTransferRatesForm form(this, Model.Rates, ProgramIcon(iiInformation));
     form.RunEditor = RunDialog;
+    form.AskTraceFile = [this] { return FFileDialogs.TraceFile(this); };
     RunDialog(form);
   }
   Model.RefreshRateList();

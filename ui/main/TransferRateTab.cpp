@@ -27,7 +27,7 @@ TTransferRateTab::TTransferRateTab(TSettingsModel& model, QWidget* parent) : TSe
   layout->setRowStretch(2, 1);
   layout->setColumnStretch(0, 1);
 
-  Bind(RatesCombobox, &M::RateIndex);
+  Bind(RatesCombobox, &M::RateIndex, [this] { ShowTraceOfRate(); });
   connect(EditRatesButton, &QToolButton::clicked, this, &TTransferRateTab::EditRatesRequested);
   Bind(DirectionRadioGroup, &M::Direction);
 }
@@ -44,9 +44,14 @@ QWidget* TTransferRateTab::BuildSpeedLimit() {
   EditRatesButton->setObjectName(QStringLiteral("EditRatesButton"));
   EditRatesButton->setText(QStringLiteral("..."));
   EditRatesButton->setToolTip(tr("Customise Transfer Rates"));
-  auto* layout = new QHBoxLayout(box);
-  layout->addWidget(RatesCombobox, 1);
-  layout->addWidget(EditRatesButton);
+  TraceLabel = new QLabel(box);
+  TraceLabel->setObjectName(QStringLiteral("lblRateTrace"));
+  TraceLabel->setVisible(false);
+  auto* layout = new QGridLayout(box);
+  layout->addWidget(RatesCombobox, 0, 0);
+  layout->addWidget(EditRatesButton, 0, 1);
+  layout->addWidget(TraceLabel, 1, 0, 1, 2);
+  layout->setColumnStretch(0, 1);
   return box;
 }
 
@@ -57,6 +62,14 @@ void TTransferRateTab::RefreshRateList() {
     RatesCombobox->addItem(QString::fromStdString(Model.Rates[i].Name));
   }
   RatesCombobox->setCurrentIndex(Model.RateIndex);
+  ShowTraceOfRate();
+}
+
+void TTransferRateTab::ShowTraceOfRate() {
+  const bool selected = Model.RateIndex >= 0 && static_cast<size_t>(Model.RateIndex) < Model.Rates.Count();
+  const TShapingRate* rate = selected ? &Model.Rates[static_cast<size_t>(Model.RateIndex)] : nullptr;
+  TraceLabel->setVisible(rate != nullptr && rate->HasTraces());
+  if (rate != nullptr && rate->HasTraces()) TraceLabel->setText(QString::fromStdString(rate->DisplayText()));
 }
 
 void TTransferRateTab::ShowModel() {

@@ -4,6 +4,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QLabel>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -20,6 +21,8 @@ class TTransferRateTab : public TSettingsTab {
   void RefreshRateList();
 
   QComboBox* RatesCombobox;
+  // The chosen entry's trace and its average rate; hidden for a fixed rate.
+  QLabel* TraceLabel;
   QToolButton* EditRatesButton;
   QButtonGroup* DirectionRadioGroup;
   QTreeWidget* ListViewStats;
@@ -29,4 +32,5 @@ class TTransferRateTab : public TSettingsTab {
 
  private:
   QWidget* BuildSpeedLimit();
+  void ShowTraceOfRate();
 };

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
 #include "config/windows/OptionsForm.h"
 #include "config/windows/PresetsForm.h"
@@ -33,6 +34,55 @@ TDialogRunner TypeRate(const char* name, const char* rate) {
 }
 
 }  // namespace
+
+// "Trace files": both files must read; the editor shows their averages,
+// and the entry it gives replays them.
+TEST(RateEditor, TraceFilesAreReadAndTheirAverageShown) {
+  TFakeMessageBoxes boxes;
+  TMessageBoxesOverride override(boxes);
+  QTemporaryDir dir;
+  auto write = [&](const char* name, const QByteArray& lines) {
+    QFile file(dir.filePath(QString::fromLatin1(name)));
+    file.open(QIODevice::WriteOnly);
+    file.write(lines);
+    return file.fileName();
+  };
+  const QString good = write("good.trace", "1\n2\n");  // two opportunities in 2 ms: 12.0 Mbit/s
+  const QString bad = write("bad.trace", "3\nx\n");
+
+  TTransferRatesFormEdit editor(nullptr, "New Transfer Rate");
+  editor.show();
+  EXPECT_FALSE(editor.TraceInEdit->isEnabled());
+  editor.AliasEdit->setText("LTE");
+  editor.TraceFilesButton->click();
+  EXPECT_FALSE(editor.BpsEdit->isEnabled());
+  editor.AskTraceFile = [&] { return bad; };
+  editor.TraceOutEdit->actions().first()->trigger();
+  EXPECT_TRUE(editor.TraceAverageLabel->text().contains("line 2")) << editor.TraceAverageLabel->text().toStdString();
+  editor.ModalCtrlFrame->OKButton->click();
+  EXPECT_EQ(boxes.Errors, std::vector<std::string>{"Please choose a trace file for each direction"});
+  editor.AskTraceFile = [&] { return good; };
+  editor.TraceInEdit->actions().first()->trigger();
+  boxes.Errors.clear();
+  editor.ModalCtrlFrame->OKButton->click();
+  ASSERT_EQ(boxes.Errors.size(), 1u);
+  EXPECT_NE(boxes.Errors[0].find("line 2"), std::string::npos) << boxes.Errors[0];
+  EXPECT_TRUE(editor.isVisible());
+  editor.TraceOutEdit->actions().first()->trigger();
+  EXPECT_EQ(editor.TraceAverageLabel->text(), "incoming on average 12.0 Mbit/s; outgoing on average 12.0 Mbit/s");
+  boxes.Errors.clear();
+  editor.ModalCtrlFrame->OKButton->click();
+  EXPECT_TRUE(boxes.Errors.empty());
+  ASSERT_EQ(editor.result(), QDialog::Accepted);
+  EXPECT_TRUE(editor.Rate().HasTraces());
+  EXPECT_EQ(editor.Rate().Name, "LTE");
+  EXPECT_EQ(editor.Rate().OutTracePath, good.toStdString());
+
+  TTransferRatesFormEdit again(nullptr, "Edit Transfer Rate", "LTE", editor.Rate().StorageText());
+  again.ShowTraces(editor.Rate().InTracePath, editor.Rate().OutTracePath);
+  EXPECT_TRUE(again.TraceFilesButton->isChecked());
+  EXPECT_EQ(again.TraceInEdit->text(), good);
+}
 
 TEST(RateEditor, OkChecksTheNameThenTheRateAndStaysOpenOnAFault) {
   TFakeMessageBoxes boxes;

@@ -45,7 +45,8 @@ class TFakeFileDialogs : public IFileDialogs {
   QString ProfileToLoad(QWidget*) override { return LoadName; }
   QString ProfileToSave(QWidget*) override { return SaveName; }
   QString CaptureFile(QWidget*) override { return CaptureName; }
-  QString LoadName, SaveName, CaptureName;
+  QString TraceFile(QWidget*) override { return TraceName; }
+  QString LoadName, SaveName, CaptureName, TraceName;
 };
 
 constexpr int kWaitMs = 5000;
