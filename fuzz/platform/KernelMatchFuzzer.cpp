@@ -1,0 +1,39 @@
+// The steal program against MatchesFilter on the filter fuzzer's cases
+// (FilterCaseDraw.h): the kernel may let a frame pass only where the engine
+// would hand it back untouched, and must let every such frame pass unless
+// it leaves the rule to the engine. Runs the program with BPF_PROG_TEST_RUN,
+// so it needs the privilege to load programs (root).
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "fuzz/filter/FilterCaseDraw.h"
+#include "tests/platform/linux/KernelMatcher.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static std::unique_ptr<TKernelMatcher> matcher = [] {
+    if (::geteuid() != 0) {
+      std::fprintf(stderr, "fuzz_kernel_match needs root to load the programs\n");
+      std::exit(1);
+    }
+    return std::make_unique<TKernelMatcher>();
+  }();
+  FuzzedDataProvider in(data, size);
+  const TFilterCase c = DrawFilterCase(in);
+  TFrameSelection selection;
+  selection.EngineSeesAll = false;
+  selection.Direction = c.Direction;
+  selection.Filter = c.Rule;
+  for (bool incoming : {true, false}) {
+    const std::string wrong = KernelDisagreement(*matcher, selection, &c.Local, incoming, c.Frame);
+    if (!wrong.empty() && wrong != "refused") {
+      std::fprintf(stderr, "%s\n", wrong.c_str());
+      std::abort();
+    }
+  }
+  return 0;
+}
