@@ -56,11 +56,11 @@ class TTranslation {
     // Only an enabled rule with an IP protocol looks at addresses and ports.
     const bool ip = IsIPv4Protocol(filter.Protocol) || IsIPv6Protocol(filter.Protocol);
     if (filter.Enabled && ip) {
-      return Endpoint(filter.Source, OT_SET_SOURCE_GROUP, rule.source) &&
-             Endpoint(filter.Destination, OT_SET_DESTINATION_GROUP, rule.destination);
+      return Endpoint(filter.Source, OT_SET_SOURCE_GROUP, rule.sides[OT_SOURCE]) &&
+             Endpoint(filter.Destination, OT_SET_DESTINATION_GROUP, rule.sides[OT_DESTINATION]);
     }
-    rule.source.addr_kind = rule.destination.addr_kind = OT_ADDR_ANY;
-    rule.source.any_port = rule.destination.any_port = 1;
+    rule.sides[OT_SOURCE].addr_kind = rule.sides[OT_DESTINATION].addr_kind = OT_ADDR_ANY;
+    rule.sides[OT_SOURCE].any_port = rule.sides[OT_DESTINATION].any_port = 1;
     return true;
   }
 

@@ -209,9 +209,25 @@ void TLinuxDriver::SetLocalAddresses(const TIPAddrList& addresses) {
   WriteSelection();
 }
 
+namespace {
+
+// OT_STEAL_ALL=1 hands every frame to the engine whatever the rule: the way
+// of a driver that cannot decide in the kernel, forced for comparing the two.
+bool StealAllForced() {
+  const char* value = std::getenv("OT_STEAL_ALL");
+  return value && std::strcmp(value, "1") == 0;
+}
+
+}  // namespace
+
 void TLinuxDriver::WriteSelection() {
-  FKernelSelection = FSelection ? TranslateSelection(*FSelection, FLocalAddresses ? &*FLocalAddresses : nullptr)
-                                : StealEverySelection("the engine has not said what it selects");
+  if (StealAllForced()) {
+    FKernelSelection = StealEverySelection("OT_STEAL_ALL=1 hands every frame to the engine");
+  } else if (FSelection) {
+    FKernelSelection = TranslateSelection(*FSelection, FLocalAddresses ? &*FLocalAddresses : nullptr);
+  } else {
+    FKernelSelection = StealEverySelection("the engine has not said what it selects");
+  }
   std::vector<std::shared_ptr<TInterception>> interceptions;
   {
     std::lock_guard guard(FMutex);

@@ -49,16 +49,32 @@ struct {
 #define OT_HEAD 256
 struct ot_frame {
   __u8 b[OT_HEAD];
-  __u32 len;  // the whole frame's length, tag included
+  __u32 len;   // the whole frame's length, tag included
+  __u32 zero;  // 0, see byte_at
 };
+
+// Where each processor reads the frame: a map value, not the stack, since
+// without CAP_PERFMON (the helper's case) the verifier refuses reads from
+// the stack at offsets that depend on the frame.
+struct {
+  __uint(type, BPF_MAP_TYPE_PERCPU_ARRAY);
+  __uint(max_entries, 1);
+  __type(key, __u32);
+  __type(value, struct ot_frame);
+} ot_scratch SEC(".maps");
 
 static __always_inline int has(const struct ot_frame *f, __u32 offset, __u32 size) {
   return (__u64)offset + size <= f->len;
 }
 
 // Offsets below 90 only ever reach here after has(); the mask keeps the
-// verifier sure of it.
-static __always_inline __u8 byte_at(const struct ot_frame *f, __u32 offset) { return f->b[offset & (OT_HEAD - 1)]; }
+// verifier sure of it. Without CAP_PERFMON (the helper's case) the verifier
+// refuses an access whose offset has other bounds on another path that
+// reaches the same instruction; adding `zero`, which it cannot know, gives
+// the offset the same bounds, 0 to OT_HEAD - 1, on every path.
+static __always_inline __u8 byte_at(const struct ot_frame *f, __u32 offset) {
+  return f->b[(offset + f->zero) & (OT_HEAD - 1)];
+}
 
 static __always_inline __u16 u16_at(const struct ot_frame *f, __u32 offset) {
   return ((__u16)byte_at(f, offset) << 8) | byte_at(f, offset + 1);
@@ -90,11 +106,22 @@ static __always_inline int read_frame(struct __sk_buff *skb, struct ot_frame *f)
   return bpf_skb_load_bytes(skb, 12, &f->b[16], load_size(data_len - 12, OT_LOAD)) == 0;
 }
 
-// The matching steps below that run more than once are global functions:
-// the verifier checks each of them once, not once for every caller and
-// every path that leads there, which keeps loading fast. Their pointer
-// arguments may be null as far as the verifier knows.
+// The matching steps below are global functions: the verifier checks each
+// of them once, not once for every caller and every path that leads there,
+// which keeps loading fast. They take numbers only and find the frame and
+// the rule in their maps themselves: without CAP_PERFMON (the helper's
+// case) the verifier allows no arithmetic on a pointer handed to them.
 #define OT_VERIFIED_ONCE __attribute__((noinline))
+
+static __always_inline struct ot_frame *scratch_frame(void) {
+  __u32 key = 0;
+  return bpf_map_lookup_elem(&ot_scratch, &key);
+}
+
+static __always_inline const struct ot_rule *current_rule(void) {
+  __u32 key = 0;
+  return bpf_map_lookup_elem(&ot_rule, &key);
+}
 
 static __always_inline __u32 be32_at(const struct ot_frame *f, __u32 offset) {
   return ((__u32)byte_at(f, offset) << 24) | ((__u32)byte_at(f, offset + 1) << 16) |
@@ -132,14 +159,15 @@ static __always_inline int in_address_set(__u32 set, const struct ot_frame *f, _
   return bpf_map_lookup_elem(&ot_addresses, &key) != 0;
 }
 
-// One side's address specification against the frame's address at ip (or
-// its MAC address at mac). A global function takes five arguments at most,
-// so the IP version and the side's group set travel as one: set << 8 | ver.
-OT_VERIFIED_ONCE int ot_address_matches(const struct ot_endpoint *e, __u32 set_and_ver, const struct ot_frame *f,
-                                        __u32 ip, __u32 mac) {
-  if (!e || !f) return 0;
-  const __u32 ver = set_and_ver & 0xFF;
-  const __u32 group_set = set_and_ver >> 8;
+// The address specification of the rule's side (OT_SOURCE or
+// OT_DESTINATION) against the frame's address at ip, or its MAC address at
+// mac.
+OT_VERIFIED_ONCE int ot_address_matches(__u32 side, __u32 ver, __u32 ip, __u32 mac) {
+  const struct ot_rule *r = current_rule();
+  const struct ot_frame *f = scratch_frame();
+  if (!r || !f) return 0;
+  side &= 1;
+  const struct ot_endpoint *e = &r->sides[side];
   const __u32 words = ver == OT_IPV4 ? 1 : 4;
   const int has_ip = has(f, ip, words * 4);
   switch (e->addr_kind) {
@@ -158,14 +186,18 @@ OT_VERIFIED_ONCE int ot_address_matches(const struct ot_endpoint *e, __u32 set_a
       return has_ip && e->addr_ver == ver && address_order(f, ip, e->addr1, words) >= 0 &&
              address_order(f, ip, e->addr2, words) <= 0;
     case OT_ADDR_GROUP:
-      return has_ip && in_address_set(group_set, f, ver, ip);
+      return has_ip && in_address_set(side == OT_SOURCE ? OT_SET_SOURCE_GROUP : OT_SET_DESTINATION_GROUP, f, ver, ip);
     default:
       return 0;
   }
 }
 
-OT_VERIFIED_ONCE int ot_port_matches(const struct ot_endpoint *e, const struct ot_frame *f, __u32 offset) {
-  if (!e || !f) return 0;
+// The port specification of the rule's side against the frame's port at offset.
+OT_VERIFIED_ONCE int ot_port_matches(__u32 side, __u32 offset) {
+  const struct ot_rule *r = current_rule();
+  const struct ot_frame *f = scratch_frame();
+  if (!r || !f) return 0;
+  const struct ot_endpoint *e = &r->sides[side & 1];
   if (e->any_port) return 1;
   if (!has(f, offset, 2)) return 0;
   const __u16 port = u16_at(f, offset);
@@ -179,12 +211,12 @@ struct ot_side {
   __u32 port;  // offset of its port
 };
 
-static __always_inline int sides_match(const struct ot_rule *r, const struct ot_frame *f, __u32 ver,
-                                       const struct ot_side *from, const struct ot_side *to, int port_protocol) {
-  return ot_address_matches(&r->source, OT_SET_SOURCE_GROUP << 8 | ver, f, from->ip, from->mac) &&
-         ot_address_matches(&r->destination, OT_SET_DESTINATION_GROUP << 8 | ver, f, to->ip, to->mac) &&
-         (!port_protocol ||
-          (ot_port_matches(&r->source, f, from->port) && ot_port_matches(&r->destination, f, to->port)));
+// The rule's source side against `from`, its destination side against `to`.
+static __always_inline int sides_match(__u32 ver, const struct ot_side *from, const struct ot_side *to,
+                                       int port_protocol) {
+  return ot_address_matches(OT_SOURCE, ver, from->ip, from->mac) &&
+         ot_address_matches(OT_DESTINATION, ver, to->ip, to->mac) &&
+         (!port_protocol || (ot_port_matches(OT_SOURCE, from->port) && ot_port_matches(OT_DESTINATION, to->port)));
 }
 
 static __always_inline int is_ipv4_protocol(__u8 p) { return p >= 1 && p <= 7; }
@@ -220,8 +252,11 @@ static __always_inline int ip_protocol_passes(__u8 protocol, const struct ot_fra
   }
 }
 
-// The filter test, read for read as the engine makes it.
-OT_VERIFIED_ONCE int ot_rule_matches(const struct ot_rule *r, const struct ot_frame *f) {
+// The filter test on the frame in the scratch map, read for read as the
+// engine makes it.
+OT_VERIFIED_ONCE int ot_rule_matches(void) {
+  const struct ot_rule *r = current_rule();
+  const struct ot_frame *f = scratch_frame();
   if (!r || !f) return 0;
   const __u8 protocol = r->protocol;
   if (r->vlan_id == 0 && protocol == 0) return 1;
@@ -263,9 +298,9 @@ OT_VERIFIED_ONCE int ot_rule_matches(const struct ot_rule *r, const struct ot_fr
   const int port_protocol = is_port_protocol(protocol);
   source.port = transport;
   destination.port = transport + 2;
-  if (sides_match(r, f, ver, &source, &destination, port_protocol)) return 1;
+  if (sides_match(ver, &source, &destination, port_protocol)) return 1;
   if (r->direction != 2) return 0;
-  return sides_match(r, f, ver, &destination, &source, port_protocol);
+  return sides_match(ver, &destination, &source, port_protocol);
 }
 
 // The frames the engine would read for this one, and their bytes. A
@@ -310,22 +345,22 @@ static __always_inline int wire_frames(const struct __sk_buff *skb, const struct
 // True when the engine would hand the frame back untouched: it is of a
 // direction the engine does not emulate, or the rule in force does not
 // select it.
-static __always_inline int passes_untouched(const struct ot_rule *r, const struct ot_frame *f) {
+static __always_inline int passes_untouched(const struct ot_rule *r) {
   if (config.incoming ? r->direction == 1 : r->direction == 0) return 1;
-  return r->enabled && !ot_rule_matches(r, f);
+  return r->enabled && !ot_rule_matches();
 }
 
 static __always_inline int decided_in_kernel(struct __sk_buff *skb) {
-  __u32 key = 0;
-  const struct ot_rule *r = bpf_map_lookup_elem(&ot_rule, &key);
+  const struct ot_rule *r = current_rule();
   if (!r || r->mode != OT_DECIDE) return 0;
-  // Zeroed, so that no read beyond what was loaded meets stale stack.
-  struct ot_frame f;
-  __builtin_memset(&f, 0, sizeof f);
-  if (!read_frame(skb, &f)) return 0;
+  struct ot_frame *f = scratch_frame();
+  if (!f) return 0;
+  // Zeroed, so that no read beyond what was loaded meets an earlier frame.
+  __builtin_memset(f, 0, sizeof *f);
+  if (!read_frame(skb, f)) return 0;
   struct ot_wire w;
-  if (!wire_frames(skb, &f, &w) || !passes_untouched(r, &f)) return 0;
-  key = config.incoming ? 0 : 1;
+  if (!wire_frames(skb, f, &w) || !passes_untouched(r)) return 0;
+  const __u32 key = config.incoming ? 0 : 1;
   struct ot_passed *passed = bpf_map_lookup_elem(&ot_passed, &key);
   if (passed) {
     passed->frames += w.frames;

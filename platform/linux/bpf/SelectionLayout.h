@@ -63,6 +63,10 @@ struct ot_endpoint {
   __u8 ports[65536 / 8];
 };
 
+/* The two sides of the rule, as indexes of ot_rule.sides. */
+#define OT_SOURCE 0
+#define OT_DESTINATION 1
+
 /* The one element of ot_rule. */
 struct ot_rule {
   __u32 mode;     /* enum ot_selection_mode */
@@ -72,8 +76,7 @@ struct ot_rule {
   __u8 pad;
   __u16 vlan_id;
   __u16 pad2;
-  struct ot_endpoint source;
-  struct ot_endpoint destination;
+  struct ot_endpoint sides[2]; /* OT_SOURCE, OT_DESTINATION */
 };
 
 /* Frames the kernel let pass, as the engine would have read them: a

@@ -99,21 +99,21 @@ TEST(KernelSelection, PortKindsBecomeTheSetOfPortsTheySelect) {
   s.Filter.Source.Ports = {1000, 2000};
   const auto range = TranslateSelection(s, nullptr);
   for (uint16_t port : {999, 1000, 2000, 2001})
-    EXPECT_EQ(PortSet(range->Rule.source, port), port >= 1000 && port <= 2000) << port;
-  EXPECT_TRUE(PortSet(range->Rule.destination, 5000));
-  EXPECT_FALSE(PortSet(range->Rule.destination, 5001));
+    EXPECT_EQ(PortSet(range->Rule.sides[OT_SOURCE], port), port >= 1000 && port <= 2000) << port;
+  EXPECT_TRUE(PortSet(range->Rule.sides[OT_DESTINATION], 5000));
+  EXPECT_FALSE(PortSet(range->Rule.sides[OT_DESTINATION], 5001));
   // A range given backwards holds no port, as in the engine.
   s.Filter.Source.Ports = {2000, 1000};
   const auto backwards = TranslateSelection(s, nullptr);
-  EXPECT_FALSE(PortSet(backwards->Rule.source, 1500));
-  EXPECT_FALSE(backwards->Rule.source.any_port);
+  EXPECT_FALSE(PortSet(backwards->Rule.sides[OT_SOURCE], 1500));
+  EXPECT_FALSE(backwards->Rule.sides[OT_SOURCE].any_port);
   s.Filter.Source.PortType = ptList;
   s.Filter.Source.Ports = {80, 443};
   const auto list = TranslateSelection(s, nullptr);
-  EXPECT_TRUE(PortSet(list->Rule.source, 80) && PortSet(list->Rule.source, 443));
-  EXPECT_FALSE(PortSet(list->Rule.source, 81));
+  EXPECT_TRUE(PortSet(list->Rule.sides[OT_SOURCE], 80) && PortSet(list->Rule.sides[OT_SOURCE], 443));
+  EXPECT_FALSE(PortSet(list->Rule.sides[OT_SOURCE], 81));
   s.Filter.Source.PortType = ptAny;
-  EXPECT_TRUE(TranslateSelection(s, nullptr)->Rule.source.any_port);
+  EXPECT_TRUE(TranslateSelection(s, nullptr)->Rule.sides[OT_SOURCE].any_port);
 }
 
 TEST(KernelSelection, AddressSetsHoldTheLocalListAndTheNamedGroupsOnce) {
