@@ -123,7 +123,12 @@ bool TRunner::LoadFromCommandLine() {
   return true;
 }
 
-bool TRunner::ApplyAll() { return ApplyModelSettings(FEngine, TSettingsPart::spAll, FModel, FErrorSink); }
+bool TRunner::ApplyAll() {
+  const bool applied = ApplyModelSettings(FEngine, TSettingsPart::spAll, FModel, FErrorSink);
+  // A reloaded rule reaches the driver at once, not at THelper's next pass.
+  FEngine.PublishFrameSelection();
+  return applied;
+}
 
 bool TRunner::StartSimulation() {
   if (FModel.CardIndex < 0 || static_cast<uint32_t>(FModel.CardIndex) >= FAdapters.AdapterCount) {
@@ -207,7 +212,7 @@ void TRunner::Finish(int exitCode) {
 
 void TRunner::PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut) {
   if (FOptions.StatsJson) {
-    PrintLine(stdout, CountersJson(counters, tickIn, tickOut));
+    PrintLine(stdout, CountersJson(counters, tickIn, tickOut, FDriver.KernelPassed()));
     return;
   }
   std::string block;
