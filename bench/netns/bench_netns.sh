@@ -63,10 +63,11 @@ tcp_bps() {
 rtts() { nsx $A ping -n -c "${2:-200}" -i 0.01 -W 1 "$1" | sed -n 's/.*time=\([0-9.]*\) ms/\1/p'; }
 percentile() { sort -g | awk -v q="$1" '{v[NR]=$1} END {i=int(q*NR+0.5); if(i<1)i=1; if(i>NR)i=NR; print v[i]}'; }
 gbps() { awk -v b="$1" 'BEGIN{printf "%.3f\n", b/1e9}'; }
-# ratio NAME VALUE BASELINE_NAME BASELINE [TARGET]: the figure against its baseline.
+# ratio NAME VALUE BASELINE_NAME BASELINE [TARGET]: the figure NAME.gbps
+# against its baseline, printed as NAME.vs_BASELINE_NAME.
 ratio() {
   local line
-  line="$1.vs_$3 $(awk -v a="$2" -v b="$4" 'BEGIN{printf "%.3f", b > 0 ? a/b : 0}')"
+  line="$1.vs_$3 $(awk -v a="$2" -v b="$4" 'BEGIN{printf "%.3f", (b > 0 ? a / b : 0)}')"
   [ -n "${5:-}" ] && line="$line (target >= $5)"
   echo "$line"
 }
@@ -100,7 +101,7 @@ emulated() {
   shift 6
   start_emulator "$@"
   value=$(gbps "$(tcp_bps $A 10.99.0.3 $M)")
-  echo "$name $value"
+  echo "$name.gbps $value"
   ratio "$name" "$value" "$baseline_name" "$baseline" "$target"
   rtt=$(rtts 10.99.0.3 | percentile 0.5)
   echo "$rtt_name $(awk -v a="$rtt" -v b="$base_rtt" 'BEGIN{printf "%.3f", a-b}')${rtt_target:+ (target <= $rtt_target)}"
@@ -108,9 +109,9 @@ emulated() {
 }
 # With 100 ms for UDP port 5000 only, the TCP transfer and the pings are
 # traffic the rule does not select.
-emulated netns.unselected.gbps direct "$direct" 0.9 netns.unselected.rtt_added_ms 0.02 \
+emulated netns.unselected direct "$direct" 0.9 netns.unselected.rtt_added_ms 0.02 \
   --adapter xa0 --latency 100 --udp-port 5000
-emulated netns.normal.gbps kernel_wire "$kernel_wire" 0.4 netns.rtt_added_ms "" --adapter xa0
+emulated netns.normal kernel_wire "$kernel_wire" 0.4 netns.rtt_added_ms "" --adapter xa0
 
 # A fixed 20 ms on the incoming direction only, so that each ping meets it once.
 start_emulator --adapter xa0 --latency 20 --direction in
@@ -151,5 +152,5 @@ sleep 0.5
 start_emulator --adapter xa0 --bridge xa0 xb0
 bridge=$(gbps "$(tcp_bps $A 10.99.0.2 $B)")
 echo "netns.bridge.gbps $bridge"
-ratio netns.bridge.gbps "$bridge" kernel_bridge_wire "$kernel_bridge_wire" 0.4
+ratio netns.bridge "$bridge" kernel_bridge_wire "$kernel_bridge_wire" 0.4
 stop_emulator
