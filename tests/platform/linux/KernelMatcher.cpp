@@ -105,3 +105,17 @@ std::string KernelDisagreement(TKernelMatcher& matcher, const TFrameSelection& s
   if (!kernel && *engine) return side + ": the kernel stole a frame the engine hands back untouched";
   return "";
 }
+
+std::string KernelDisagreementEitherWay(TKernelMatcher& matcher, const TFilterSettings& rule,
+                                        TTrafficDirection direction, const TIPAddrList& local,
+                                        const std::vector<uint8_t>& frame) {
+  TFrameSelection selection;
+  selection.EngineSeesAll = false;
+  selection.Direction = direction;
+  selection.Filter = rule;
+  for (bool incoming : {true, false}) {
+    const std::string wrong = KernelDisagreement(matcher, selection, &local, incoming, frame);
+    if (!wrong.empty() && wrong != "refused") return wrong;
+  }
+  return "";
+}

@@ -54,3 +54,10 @@ std::optional<bool> EnginePassesUntouched(const TFrameSelection& selection, cons
 // empty when the two agree; "refused" when the kernel would not run the frame.
 std::string KernelDisagreement(TKernelMatcher& matcher, const TFrameSelection& selection, const TIPAddrList* local,
                                bool incoming, const std::vector<uint8_t>& frame, TSegmentation segmentation = {});
+
+// The same for a rule and direction on a normal (not bridged) adapter, both
+// sides of the frame: the first disagreement, empty when there is none.
+// Frames the kernel will not run count as agreeing.
+std::string KernelDisagreementEitherWay(TKernelMatcher& matcher, const TFilterSettings& rule,
+                                        TTrafficDirection direction, const TIPAddrList& local,
+                                        const std::vector<uint8_t>& frame);
