@@ -344,22 +344,21 @@ static __always_inline int wire_frames(const struct __sk_buff *skb, const struct
 
 // True when the engine would hand the frame back untouched: it is of a
 // direction the engine does not emulate, or the rule in force does not
-// select it.
-static __always_inline int passes_untouched(const struct ot_rule *r) {
-  if (config.incoming ? r->direction == 1 : r->direction == 0) return 1;
-  return r->enabled && !ot_rule_matches();
-}
-
+// select it. Every frame of an emulated direction without a rule goes to
+// the engine before its bytes are even read.
 static __always_inline int decided_in_kernel(struct __sk_buff *skb) {
   const struct ot_rule *r = current_rule();
   if (!r || r->mode != OT_DECIDE) return 0;
+  const int other_direction = config.incoming ? r->direction == 1 : r->direction == 0;
+  if (!other_direction && !r->enabled) return 0;
   struct ot_frame *f = scratch_frame();
   if (!f) return 0;
   // Zeroed, so that no read beyond what was loaded meets an earlier frame.
   __builtin_memset(f, 0, sizeof *f);
   if (!read_frame(skb, f)) return 0;
   struct ot_wire w;
-  if (!wire_frames(skb, f, &w) || !passes_untouched(r)) return 0;
+  if (!wire_frames(skb, f, &w)) return 0;
+  if (!other_direction && ot_rule_matches()) return 0;
   const __u32 key = config.incoming ? 0 : 1;
   struct ot_passed *passed = bpf_map_lookup_elem(&ot_passed, &key);
   if (passed) {
