@@ -38,6 +38,9 @@ class TInterceptionWatch : public IPacketDriver {
     return FDriver.SetHwPacketFilter(adapter, filter);
   }
   std::string LastError() const override { return FDriver.LastError(); }
+  void SelectFrames(const TFrameSelection& selection) override { FDriver.SelectFrames(selection); }
+  void SetLocalAddresses(const TIPAddrList& addresses) override { FDriver.SetLocalAddresses(addresses); }
+  TKernelPassedCounts KernelPassed() const override { return FDriver.KernelPassed(); }
 
  private:
   IPacketDriver& FDriver;

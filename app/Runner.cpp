@@ -210,7 +210,7 @@ void TRunner::Finish(int exitCode) {
 }
 
 void TRunner::PrintCounters(const TEngineCounters& counters, uint32_t tickIn, uint32_t tickOut) {
-  FLastStatistics = CountersJson(counters, tickIn, tickOut);
+  FLastStatistics = CountersJson(counters, tickIn, tickOut, FDriver.KernelPassed());
   if (FOptions.StatsJson) {
     PrintLine(stdout, FLastStatistics);
     return;

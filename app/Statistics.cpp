@@ -31,7 +31,8 @@ std::vector<std::pair<std::string, std::string>> StatisticsRows(const TEngineCou
   };
 }
 
-std::string CountersJson(const TEngineCounters& c, uint32_t tickBytesIn, uint32_t tickBytesOut) {
+std::string CountersJson(const TEngineCounters& c, uint32_t tickBytesIn, uint32_t tickBytesOut,
+                         const TKernelPassedCounts& kernel) {
   const std::pair<const char*, uint64_t> fields[] = {
       {"FramesIn", c.FramesIn},         {"FramesOut", c.FramesOut},         {"SentIn", c.SentIn},
       {"SentOut", c.SentOut},           {"BytesIn", c.BytesIn},             {"BytesOut", c.BytesOut},
@@ -40,6 +41,8 @@ std::string CountersJson(const TEngineCounters& c, uint32_t tickBytesIn, uint32_
       {"ReorderedIn", c.ReorderedIn},   {"ReorderedOut", c.ReorderedOut},   {"CorruptedIn", c.CorruptedIn},
       {"CorruptedOut", c.CorruptedOut}, {"OversizedIn", c.OversizedIn},   {"OversizedOut", c.OversizedOut},
       {"TickBytesIn", tickBytesIn},     {"TickBytesOut", tickBytesOut},
+      {"KernelPassedFramesIn", kernel.FramesIn},   {"KernelPassedFramesOut", kernel.FramesOut},
+      {"KernelPassedBytesIn", kernel.BytesIn},     {"KernelPassedBytesOut", kernel.BytesOut},
   };
   std::string json = "{";
   for (const auto& [name, value] : fields) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/EngineState.h"
+#include "engine/FrameSelection.h"
 
 // A byte count for people: thresholds are powers of 1000, divisors powers of
 // 1024, so 1000 bytes read "0.98 KB"; below 1000 the plain number.
@@ -19,5 +20,10 @@ std::string FormatSize(uint64_t bytes);
 std::vector<std::pair<std::string, std::string>> StatisticsRows(const TEngineCounters& counters);
 
 // {"FramesIn":..,...,"CorruptedOut":..,"OversizedIn":..,"OversizedOut":..,
-//  "TickBytesIn":..,"TickBytesOut":..}
-std::string CountersJson(const TEngineCounters& counters, uint32_t tickBytesIn, uint32_t tickBytesOut);
+//  "TickBytesIn":..,"TickBytesOut":..,"KernelPassedFramesIn":..,
+//  "KernelPassedFramesOut":..,"KernelPassedBytesIn":..,"KernelPassedBytesOut":..}
+// The last four are the frames the driver let pass without the engine
+// (outside the direction or the rule); the engine's own counters never
+// include them.
+std::string CountersJson(const TEngineCounters& counters, uint32_t tickBytesIn, uint32_t tickBytesOut,
+                         const TKernelPassedCounts& kernel = {});

@@ -337,7 +337,10 @@ void TEngine::BitErrorTick() {
 }
 
 void TEngine::RefreshLocalAddresses() {
-  if (LocalAddressSource) LocalAddresses.Replace(LocalAddressSource());
+  if (!LocalAddressSource) return;
+  const TIPAddrList addresses = LocalAddressSource();
+  LocalAddresses.Replace(addresses);
+  Driver.SetLocalAddresses(addresses);
 }
 
 void TEngine::ResetState() {

@@ -43,6 +43,9 @@ class TEngine {
   TLocalAddresses LocalAddresses{Locks.LocalAddressLock};
   TRandom Random;
   TEffectChannel Effects;
+  // Set by TSimulation while a bridge runs: the driver then hands every
+  // frame to the engine.
+  std::atomic<bool> Bridging{false};
   // Seconds after which the owner stops a started simulation; 0 = no limit.
   std::atomic<int32_t> RunTimeLimit{0};
 
@@ -88,8 +91,12 @@ class TEngine {
   void ReleaseRateQueues();
   // Once a second: a new second of bit-error allowance.
   void BitErrorTick();
-  // Replaces the local address list with LocalAddressSource's answer.
+  // Replaces the local address list with LocalAddressSource's answer, and
+  // tells the driver.
   void RefreshLocalAddresses();
+  // Tells the driver the direction and the filter rule in force, so that it
+  // can pass the frames they do not select itself. Takes SettingsLock.
+  void PublishFrameSelection();
 
   // Back to zero with empty queues, under EngineLock (start of a simulation).
   void ResetState();

@@ -103,6 +103,9 @@ void THelper::Execute() {
   for (unsigned pass = 0; !Terminated(); ++pass) {
     if (timerEnded.load() && !Terminated()) throw std::runtime_error(timer->LastError());
     if (pass % kPassesPerAddressRefresh == 0) FEngine.RefreshLocalAddresses();
+    // Changes of the rule made outside ApplySettings (the rule editor, a
+    // loaded profile, the groups window) reach the driver here.
+    FEngine.PublishFrameSelection();
     if (pass % kPassesPerBitErrorTick == 0) FEngine.BitErrorTick();
     FWake.Wait(kWakeIntervalMs);
   }

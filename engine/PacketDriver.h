@@ -15,6 +15,8 @@
 #include <string>
 
 #include "engine/Event.h"
+#include "engine/FrameSelection.h"
+#include "filter/IPUtil.h"
 
 using TAdapterHandle = uint32_t;
 
@@ -124,4 +126,12 @@ class IPacketDriver {
   // Why the last operation that failed did so, for the message that reports
   // the failure; empty when the driver has nothing to add.
   virtual std::string LastError() const { return {}; }
+
+  // Which frames the engine would hand back untouched; a driver that can
+  // pass them itself does so from now on (see engine/FrameSelection.h).
+  virtual void SelectFrames(const TFrameSelection&) {}
+  // The host's own addresses as the engine's filter sees them now.
+  virtual void SetLocalAddresses(const TIPAddrList&) {}
+  // What the driver passed itself.
+  virtual TKernelPassedCounts KernelPassed() const { return {}; }
 };

@@ -103,13 +103,18 @@ void ApplySettings(TEngine& engine, TSettingsPart part, const TSettingsModel& mo
     scratch.Enabled = model.BlockingEnabled;
     scratch.SetPortList(model.PortList);
   }
-  TLockGuard lock(engine.Locks.SettingsLock);
-  TEngineSettings& s = engine.Settings;
-  ApplyDirection(s, model);
-  if (Includes(part, TSettingsPart::spLatency)) ApplyLatency(s, model);
-  if (Includes(part, TSettingsPart::spLoss)) ApplyLoss(s, model);
-  if (Includes(part, TSettingsPart::spDuplication)) ApplyDuplication(s, model);
-  if (Includes(part, TSettingsPart::spReordering)) ApplyReordering(s, model);
-  if (Includes(part, TSettingsPart::spCorruption)) ApplyCorruption(s, model);
-  if (Includes(part, TSettingsPart::spBlocking)) ApplyBlocking(s, model);
+  {
+    TLockGuard lock(engine.Locks.SettingsLock);
+    TEngineSettings& s = engine.Settings;
+    ApplyDirection(s, model);
+    if (Includes(part, TSettingsPart::spLatency)) ApplyLatency(s, model);
+    if (Includes(part, TSettingsPart::spLoss)) ApplyLoss(s, model);
+    if (Includes(part, TSettingsPart::spDuplication)) ApplyDuplication(s, model);
+    if (Includes(part, TSettingsPart::spReordering)) ApplyReordering(s, model);
+    if (Includes(part, TSettingsPart::spCorruption)) ApplyCorruption(s, model);
+    if (Includes(part, TSettingsPart::spBlocking)) ApplyBlocking(s, model);
+  }
+  // A new direction (or a rule a profile brought) reaches a driver that
+  // decides in the kernel at once, not at the helper thread's next pass.
+  engine.PublishFrameSelection();
 }

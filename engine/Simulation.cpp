@@ -36,6 +36,9 @@ void TSimulation::Start(const TTcpAdapterList& adapters, const TSimulationReques
   try {
     FEngine.ResetState();
     if (applyAllSettings) applyAllSettings();
+    // The driver knows what the engine selects before it intercepts anything.
+    FEngine.Bridging = request.Bridge.Enabled;
+    FEngine.PublishFrameSelection();
     FEngine.TickBytes.In.exchange(0);
     FEngine.TickBytes.Out.exchange(0);
     OpenCaptureFiles(request.Capture);

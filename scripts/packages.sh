@@ -6,7 +6,7 @@ OT_BUILD_PACKAGES=(cmake ninja-build g++ clang pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libbpf-dev linux-libc-dev)
 # Real peers and tools the tests and benchmarks drive.
-OT_TOOL_PACKAGES=(iproute2 iputils-ping iperf3 tshark procps python3)
+OT_TOOL_PACKAGES=(iproute2 iputils-ping iperf3 tshark procps python3 ethtool)
 # Building the Debian package (dpkg-shlibdeps and dpkg-buildflags, file for
 # CPack's look at the binaries), and checking it.
 OT_PACKAGE_PACKAGES=(dpkg-dev file)

@@ -4,6 +4,9 @@
 // SIGTERM or SIGINT.
 //   ot_netns_emulator --adapter NAME [--bridge A B] [--latency MS]
 //                     [--rate BITS_PER_SECOND] [--direction in|out|both]
+//                     [--udp-port PORT]
+// --udp-port enables a filter rule that selects IPv4 UDP to or from PORT
+// only; every other frame is the rule's to pass untouched.
 #include <signal.h>
 
 #include <cstdio>
@@ -29,7 +32,7 @@ class TPrintingSink : public IErrorSink {
 
 int Usage() {
   std::cerr << "usage: ot_netns_emulator --adapter NAME [--bridge A B] [--latency MS] [--rate BPS]"
-               " [--direction in|out|both]\n";
+               " [--direction in|out|both] [--udp-port PORT]\n";
   return 2;
 }
 
@@ -43,6 +46,7 @@ int Position(const TTcpAdapterList& adapters, const std::string& name) {
 
 int main(int argc, char** argv) {
   std::string adapter;
+  int udpPort = -1;
   TSettingsModel model;
   model.SetDefaults(0);
   TSimulationRequest request;
@@ -60,6 +64,8 @@ int main(int argc, char** argv) {
     } else if (option == "--rate") {
       const auto rate = static_cast<int32_t>(std::stoul(next()));
       model.SelectRate(TShapingRate("rate", rate, rate));
+    } else if (option == "--udp-port") {
+      udpPort = std::stoi(next());
     } else if (option == "--direction") {
       std::string direction = next();
       model.Direction = direction == "in" ? 0 : direction == "out" ? 1 : 2;
@@ -100,6 +106,14 @@ int main(int argc, char** argv) {
     local.GetLocal(true, true);
     return local;
   };
+  if (udpPort >= 0) {
+    TLockGuard lock(engine.Locks.SettingsLock);
+    TFilterSettings& rule = engine.Settings.Filter;
+    rule.Enabled = true;
+    rule.Protocol = fpIPv4UDP;
+    rule.Destination.PortType = ptSingle;
+    rule.Destination.Ports = {static_cast<uint16_t>(udpPort)};
+  }
   TSimulation simulation(engine, timers, errors);
   try {
     simulation.Start(adapters, request, [&] { ApplySettings(engine, TSettingsPart::spAll, model); });

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # bench/netns/bench_netns.sh BUILD_DIR: real traffic through the emulator in
-# network namespaces built for this run, beside the kernel's own bridge and
-# tbf on the same namespaces and frame sizes. Prints "name value" lines.
+# network namespaces built for this run, beside the kernel's own paths and
+# tbf on the same namespaces and frame sizes. Prints "name value" lines; a
+# figure with a baseline is followed by "<name>.vs_<baseline> ratio" and,
+# where there is one, the target the ratio should reach.
 #
 # Hosts: A (10.99.0.1) -- xa0 [M] xb0 -- B (10.99.0.2). In normal mode M is
 # the host under emulation (10.99.0.3 on xa0) and A talks to it; in bridge
@@ -61,17 +63,55 @@ tcp_bps() {
 rtts() { nsx $A ping -n -c "${2:-200}" -i 0.01 -W 1 "$1" | sed -n 's/.*time=\([0-9.]*\) ms/\1/p'; }
 percentile() { sort -g | awk -v q="$1" '{v[NR]=$1} END {i=int(q*NR+0.5); if(i<1)i=1; if(i>NR)i=NR; print v[i]}'; }
 gbps() { awk -v b="$1" 'BEGIN{printf "%.3f\n", b/1e9}'; }
+# ratio NAME VALUE BASELINE_NAME BASELINE [TARGET]: the figure NAME.gbps
+# against its baseline, printed as NAME.vs_BASELINE_NAME.
+ratio() {
+  local line
+  line="$1.vs_$3 $(awk -v a="$2" -v b="$4" 'BEGIN{printf "%.3f", (b > 0 ? a / b : 0)}')"
+  [ -n "${5:-}" ] && line="$line (target >= $5)"
+  echo "$line"
+}
+# Offloads off on every veth end: the stack hands over wire-size frames only.
+offloads() {
+  local state=$1
+  for pair in "$A ya0" "$M xa0" "$M xb0" "$B yb0"; do
+    set -- $pair
+    nsx "$1" ethtool -K "$2" tso "$state" gso "$state" gro "$state" >/dev/null 2>&1
+  done
+}
 # A full-size TCP segment of 1448 payload bytes travels in a 1514-byte frame.
 frame_ratio() { awk -v b="$1" -v r="$2" 'BEGIN{printf "%.4f\n", b*1514/1448/r}'; }
 
 # --- normal mode: A talks to M, whose adapter xa0 is emulated
 nsx $M ip addr add 10.99.0.3/24 dev xa0
 base_rtt=$(rtts 10.99.0.3 | percentile 0.5)
-start_emulator --adapter xa0
-echo "netns.normal.gbps $(gbps "$(tcp_bps $A 10.99.0.3 $M)")"
-emu_rtt=$(rtts 10.99.0.3 | percentile 0.5)
-echo "netns.rtt_added_ms $(awk -v a="$emu_rtt" -v b="$base_rtt" 'BEGIN{printf "%.3f\n", a-b}')"
-stop_emulator
+# The same namespaces without the emulator.
+direct=$(gbps "$(tcp_bps $A 10.99.0.3 $M)")
+echo "netns.direct.gbps $direct"
+# The kernel's path with wire-size frames, as the emulator's frames are.
+offloads off
+kernel_wire=$(gbps "$(tcp_bps $A 10.99.0.3 $M)")
+echo "netns.kernel_wire.gbps $kernel_wire"
+offloads on
+
+# emulated NAME BASELINE_NAME BASELINE TARGET RTT_NAME RTT_TARGET OPTIONS...:
+# a transfer from A and a ping series through the emulator run with OPTIONS.
+emulated() {
+  local name=$1 baseline_name=$2 baseline=$3 target=$4 rtt_name=$5 rtt_target=$6 value rtt
+  shift 6
+  start_emulator "$@"
+  value=$(gbps "$(tcp_bps $A 10.99.0.3 $M)")
+  echo "$name.gbps $value"
+  ratio "$name" "$value" "$baseline_name" "$baseline" "$target"
+  rtt=$(rtts 10.99.0.3 | percentile 0.5)
+  echo "$rtt_name $(awk -v a="$rtt" -v b="$base_rtt" 'BEGIN{printf "%.3f", a-b}')${rtt_target:+ (target <= $rtt_target)}"
+  stop_emulator
+}
+# With 100 ms for UDP port 5000 only, the TCP transfer and the pings are
+# traffic the rule does not select.
+emulated netns.unselected direct "$direct" 0.9 netns.unselected.rtt_added_ms 0.02 \
+  --adapter xa0 --latency 100 --udp-port 5000
+emulated netns.normal kernel_wire "$kernel_wire" 0.4 netns.rtt_added_ms "" --adapter xa0
 
 # A fixed 20 ms on the incoming direction only, so that each ping meets it once.
 start_emulator --adapter xa0 --latency 20 --direction in
@@ -94,20 +134,23 @@ for rate in 1 10 100; do
 done
 nsx $M ip addr del 10.99.0.3/24 dev xa0
 
-# --- bridge mode: A talks to B across M
-start_emulator --adapter xa0 --bridge xa0 xb0
-echo "netns.bridge.gbps $(gbps "$(tcp_bps $A 10.99.0.2 $B)")"
-stop_emulator
-
-# --- the kernel's own bridge between the same namespaces and MTU. It forwards
-# the senders' GSO super-frames whole; the emulator segments them into wire
-# frames of at most 1514 bytes, as a real adapter would carry them.
+# --- the kernel's own bridge between the same namespaces and MTU: with the
+# senders' GSO super-frames forwarded whole, and with offloads off, so that
+# it forwards wire-size frames as the emulator does.
 nsx $M ip link add br0 type bridge
 nsx $M ip link set xa0 master br0; nsx $M ip link set xb0 master br0; nsx $M ip link set br0 up
 sleep 0.5
 echo "netns.kernel_bridge.gbps $(gbps "$(tcp_bps $A 10.99.0.2 $B)")"
-# The same bridge with wire-size frames only, as the emulator forwards them:
-# the senders may not hand the stack segments larger than one frame.
-nsx $A ip link set ya0 gso_max_segs 1 gso_max_size 1514
-nsx $B ip link set yb0 gso_max_segs 1 gso_max_size 1514
-echo "netns.kernel_bridge_1514.gbps $(gbps "$(tcp_bps $A 10.99.0.2 $B)")"
+offloads off
+kernel_bridge_wire=$(gbps "$(tcp_bps $A 10.99.0.2 $B)")
+echo "netns.kernel_bridge_wire.gbps $kernel_bridge_wire"
+offloads on
+nsx $M ip link set xa0 nomaster; nsx $M ip link set xb0 nomaster; nsx $M ip link del br0
+sleep 0.5
+
+# --- bridge mode: A talks to B across M
+start_emulator --adapter xa0 --bridge xa0 xb0
+bridge=$(gbps "$(tcp_bps $A 10.99.0.2 $B)")
+echo "netns.bridge.gbps $bridge"
+ratio netns.bridge "$bridge" kernel_bridge_wire "$kernel_bridge_wire" 0.4
+stop_emulator

@@ -24,6 +24,7 @@ namespace {
 struct TProgramConfig {
   uint32_t TargetIndex;
   uint32_t ReinjectMark;
+  uint32_t Incoming;
 };
 
 [[noreturn]] void ThrowLoadError(int error, const std::string& what) {
@@ -41,9 +42,37 @@ bpf_map* ReadOnlyData(bpf_object* object) {
   return nullptr;
 }
 
+// The maps of the object, in the order of TSelectionMaps' descriptors.
+constexpr const char* kMapNames[] = {"ot_rule", "ot_addresses", "ot_passed"};
+
+bpf_map* MapNamed(bpf_object* object, const char* name, const std::string& what) {
+  bpf_map* map = bpf_object__find_map_by_name(object, name);
+  if (!map) throw std::logic_error(what + ": no map " + name + " in the built object");
+  return map;
+}
+
+TFileDescriptor Duplicate(int fd, const std::string& what) {
+  return TFileDescriptor(::fcntl(fd, F_DUPFD_CLOEXEC, 0), what);
+}
+
+// Before the load: the program uses the maps it is given.
+void ReuseMaps(bpf_object* object, const TSelectionMaps& maps, const std::string& what) {
+  const int fds[] = {maps.RuleFd(), maps.AddressesFd(), maps.PassedFd()};
+  for (size_t i = 0; i < 3; ++i)
+    if (int error = bpf_map__reuse_fd(MapNamed(object, kMapNames[i], what), fds[i])) ThrowLoadError(error, what);
+}
+
+// After the load: the maps created with the program, for the next ones.
+TSelectionMaps CreatedMaps(bpf_object* object, const std::string& what) {
+  return TSelectionMaps(Duplicate(bpf_map__fd(MapNamed(object, kMapNames[0], what)), what),
+                        Duplicate(bpf_map__fd(MapNamed(object, kMapNames[1], what)), what),
+                        Duplicate(bpf_map__fd(MapNamed(object, kMapNames[2], what)), what));
+}
+
 // Opens a fresh copy of the object, so that each loaded program has its own
 // configuration, and loads only the program `name` from it.
-TBpfProgram Load(const char* name, const TProgramConfig& config, TTcAttachPoint point, bool forTcx) {
+TBpfProgram Load(const char* name, const TProgramConfig& config, TTcAttachPoint point, bool forTcx,
+                 TSelectionMaps& maps) {
   const std::string what = std::string("the kernel refused to load the packet program ") + name;
   LIBBPF_OPTS(bpf_object_open_opts, options, .object_name = "ot_interception");
   bpf_object* opened = bpf_object__open_mem(kInterceptionBpfObject, kInterceptionBpfObjectSize, &options);
@@ -64,7 +93,9 @@ TBpfProgram Load(const char* name, const TProgramConfig& config, TTcAttachPoint 
         wanted, static_cast<bpf_attach_type>(point == TTcAttachPoint::Ingress ? kBpfTcxIngress : kBpfTcxEgress));
   }
   if (int error = bpf_map__set_initial_value(rodata, &config, sizeof config)) ThrowLoadError(error, what);
+  if (maps.Valid()) ReuseMaps(object.get(), maps, what);
   if (int error = bpf_object__load(object.get())) ThrowLoadError(error, what);
+  if (!maps.Valid()) maps = CreatedMaps(object.get(), what);
   // Closing the object closes its descriptors; the program lives on in ours.
   int fd = ::fcntl(bpf_program__fd(wanted), F_DUPFD_CLOEXEC, 0);
   if (fd < 0) ThrowSystemError(what);
@@ -80,10 +111,11 @@ uint32_t TBpfProgram::Id() const {
   return info.id;
 }
 
-TBpfProgram LoadStealProgram(uint32_t targetIndex, TTcAttachPoint point, bool forTcx) {
-  return Load("ot_steal", {targetIndex, kReinjectMark}, point, forTcx);
+TBpfProgram LoadStealProgram(uint32_t targetIndex, TTcAttachPoint point, bool forTcx, TSelectionMaps& maps) {
+  const uint32_t incoming = point == TTcAttachPoint::Ingress ? 1 : 0;
+  return Load("ot_steal", {targetIndex, kReinjectMark, incoming}, point, forTcx, maps);
 }
 
-TBpfProgram LoadReinjectProgram(uint32_t adapterIndex, TTcAttachPoint point, bool forTcx) {
-  return Load("ot_reinject", {adapterIndex, kReinjectMark}, point, forTcx);
+TBpfProgram LoadReinjectProgram(uint32_t adapterIndex, TTcAttachPoint point, bool forTcx, TSelectionMaps& maps) {
+  return Load("ot_reinject", {adapterIndex, kReinjectMark, 0}, point, forTcx, maps);
 }

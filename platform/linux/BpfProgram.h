@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/FileDescriptor.h"
+#include "platform/linux/SelectionMaps.h"
 
 // Carried by every frame this process puts back on the adapter's path, so that
 // the adapter's own programs let it pass instead of stealing it again. Below
@@ -29,9 +30,12 @@ class TBpfProgram {
 };
 
 // A frame without the mark goes to the device `targetIndex` for transmission
-// (a TAP, where this process reads it); a marked frame has the mark cleared
-// and goes on its normal way.
-TBpfProgram LoadStealProgram(uint32_t targetIndex, TTcAttachPoint point, bool forTcx);
+// (a TAP, where this process reads it), unless the rule in `maps` says the
+// engine would hand it back untouched; a marked frame has the mark cleared
+// and goes on its normal way. Programs loaded with the same maps share them;
+// empty maps are created with the program and filled in.
+TBpfProgram LoadStealProgram(uint32_t targetIndex, TTcAttachPoint point, bool forTcx, TSelectionMaps& maps);
 // Every frame gets the mark and is delivered to the receive path of the
-// device `adapterIndex`, as if it had arrived there from the wire.
-TBpfProgram LoadReinjectProgram(uint32_t adapterIndex, TTcAttachPoint point, bool forTcx);
+// device `adapterIndex`, as if it had arrived there from the wire. The maps
+// are not used; passing those of the steal programs saves creating others.
+TBpfProgram LoadReinjectProgram(uint32_t adapterIndex, TTcAttachPoint point, bool forTcx, TSelectionMaps& maps);

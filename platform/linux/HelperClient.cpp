@@ -153,12 +153,14 @@ TInterceptionParts THelperInterceptionSource::Intercept(uint32_t adapterIndex, u
   std::vector<TFileDescriptor> fds;
   const THelperAnswer answer = FClient->Ask(request, fds);
   const TAttachKind kind = answer.Attach == THelperAttach::ClsBpf ? TAttachKind::ClsBpf : TAttachKind::Tcx;
-  const size_t expected = kind == TAttachKind::Tcx ? (queueFlags == 3 ? 5 : 4) : 2;
+  constexpr size_t kTapsAndMaps = 5;
+  const size_t expected = kTapsAndMaps + (kind == TAttachKind::Tcx ? (queueFlags == 3 ? 3 : 2) : 0);
   if (fds.size() != expected)
     throw std::runtime_error("The interception helper handed over " + std::to_string(fds.size()) +
                              " descriptors for an interception instead of " + std::to_string(expected));
   TInterceptionParts parts(adapterIndex, queueFlags, kind, TTapDevice(std::move(fds[0])), TTapDevice(std::move(fds[1])));
-  for (size_t i = 2; i < fds.size(); ++i) parts.Hooks.emplace_back(std::move(fds[i]));
+  parts.Maps = TSelectionMaps(std::move(fds[2]), std::move(fds[3]), std::move(fds[4]));
+  for (size_t i = kTapsAndMaps; i < fds.size(); ++i) parts.Hooks.emplace_back(std::move(fds[i]));
   if (kind == TAttachKind::ClsBpf) {
     // The helper keeps cls_bpf filters; they go before our TAPs do.
     std::shared_ptr<THelperClient> client = FClient;

@@ -48,3 +48,13 @@ void TInterception::Flush() {
   FParts.In.Drain();
   FParts.Out.Drain();
 }
+
+void TInterception::Select(const TKernelSelection& selection) {
+  std::lock_guard guard(FMapsMutex);
+  FParts.Maps.Write(selection);
+}
+
+TKernelPassedCounts TInterception::Passed() const {
+  std::lock_guard guard(FMapsMutex);
+  return FParts.Maps.Passed();
+}

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -37,11 +38,17 @@ class TInterception {
   bool DeliverToStack(const iovec* pieces, int count) { return FParts.In.Write(pieces, count); }
   void Flush();
   bool OwnsDevice(uint32_t index) const { return index == FParts.In.Index() || index == FParts.Out.Index(); }
+  // From now on the steal programs let pass, themselves, the frames that
+  // the selection does not select. Throws when the kernel refuses a write.
+  void Select(const TKernelSelection& selection);
+  // What the steal programs let pass so far.
+  TKernelPassedCounts Passed() const;
 
  private:
   std::string LostText(const std::string& why) const;
 
   TInterceptionParts FParts;
+  mutable std::mutex FMapsMutex;  // guards FParts.Maps
   std::atomic<bool> FReadInFirst{true};
   std::string FAdapterName;
   std::unique_ptr<TLinkWatch> FLinkWatch;

@@ -19,11 +19,12 @@ TInterceptionParts OpenInterceptionParts(uint32_t adapterIndex, uint32_t queueFl
   RefuseIfInterceptedElsewhere(adapterIndex, {});
   TInterceptionParts parts(adapterIndex, queueFlags, kind, TTapDevice(kInTapTemplate), TTapDevice(kOutTapTemplate));
   const bool tcx = kind == TAttachKind::Tcx;
-  TBpfProgram reinject = LoadReinjectProgram(adapterIndex, TTcAttachPoint::Ingress, tcx);
+  TBpfProgram reinject = LoadReinjectProgram(adapterIndex, TTcAttachPoint::Ingress, tcx, parts.Maps);
   std::optional<TBpfProgram> ingress, egress;
   if (queueFlags & kModeQueueReceived)
-    ingress.emplace(LoadStealProgram(parts.In.Index(), TTcAttachPoint::Ingress, tcx));
-  if (queueFlags & kModeQueueSent) egress.emplace(LoadStealProgram(parts.Out.Index(), TTcAttachPoint::Egress, tcx));
+    ingress.emplace(LoadStealProgram(parts.In.Index(), TTcAttachPoint::Ingress, tcx, parts.Maps));
+  if (queueFlags & kModeQueueSent)
+    egress.emplace(LoadStealProgram(parts.Out.Index(), TTcAttachPoint::Egress, tcx, parts.Maps));
   TInterceptionTag tag{adapterIndex, owner, {reinject.Id()}};
   for (const auto& program : {&ingress, &egress})
     if (*program) tag.Programs.push_back((*program)->Id());

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/SelectionMaps.h"
 #include "platform/linux/TapDevice.h"
 #include "platform/linux/TcAttachment.h"
 
@@ -51,6 +52,8 @@ struct TInterceptionParts {
   TAttachKind Kind = TAttachKind::Tcx;
   TTapDevice In;
   TTapDevice Out;
+  // What the steal programs read their rule from and count in.
+  TSelectionMaps Maps;
   // In the order of attachment: the way back on the "in" TAP, then the
   // adapter's ingress and egress hooks.
   std::vector<TTcAttachment> Hooks;

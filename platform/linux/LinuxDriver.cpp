@@ -173,12 +173,18 @@ bool TLinuxDriver::SetAdapterMode(const TAdapterMode& mode) {
   }
   // Release the old hooks before new ones go on, and outside the lock: its
   // poller thread is joined here.
+  if (previous) KeepPassed(*previous);
   previous.reset();
   if (mode.Flags == kModeRelease) return true;
   try {
     auto interception = std::make_shared<TInterception>(FSource->Intercept(mode.Adapter, mode.Flags),
                                                          [event] { event->Signal(); });
+    std::lock_guard selection(FSelectionMutex);
+    WriteSelectionTo(*interception);
     std::lock_guard guard(FMutex);
+    const bool first = std::none_of(FAdapters.begin(), FAdapters.end(),
+                                    [](const auto& entry) { return entry.second->Interception != nullptr; });
+    if (first) FPassedEarlier = {};
     StateFor(mode.Adapter)->Interception = std::move(interception);
     return true;
   } catch (const std::exception& error) {
@@ -187,6 +193,94 @@ bool TLinuxDriver::SetAdapterMode(const TAdapterMode& mode) {
     ForgetIfIdle(mode.Adapter);
     return false;
   }
+}
+
+void TLinuxDriver::SelectFrames(const TFrameSelection& selection) {
+  std::lock_guard guard(FSelectionMutex);
+  if (FSelection == selection) return;
+  FSelection = selection;
+  WriteSelection();
+}
+
+void TLinuxDriver::SetLocalAddresses(const TIPAddrList& addresses) {
+  std::lock_guard guard(FSelectionMutex);
+  if (FLocalAddresses == addresses) return;
+  FLocalAddresses = addresses;
+  WriteSelection();
+}
+
+namespace {
+
+// OT_STEAL_ALL=1 hands every frame to the engine whatever the rule: the way
+// of a driver that cannot decide in the kernel, forced for comparing the two.
+bool StealAllForced() {
+  const char* value = std::getenv("OT_STEAL_ALL");
+  return value && std::strcmp(value, "1") == 0;
+}
+
+}  // namespace
+
+void TLinuxDriver::WriteSelection() {
+  if (StealAllForced()) {
+    FKernelSelection = StealEverySelection("OT_STEAL_ALL=1 hands every frame to the engine");
+  } else if (FSelection) {
+    FKernelSelection = TranslateSelection(*FSelection, FLocalAddresses ? &*FLocalAddresses : nullptr);
+  } else {
+    FKernelSelection = StealEverySelection("the engine has not said what it selects");
+  }
+  std::vector<std::shared_ptr<TInterception>> interceptions;
+  {
+    std::lock_guard guard(FMutex);
+    for (auto& [handle, state] : FAdapters)
+      if (state->Interception) interceptions.push_back(state->Interception);
+  }
+  for (auto& interception : interceptions) WriteSelectionTo(*interception);
+}
+
+void TLinuxDriver::WriteSelectionTo(TInterception& interception) {
+  if (!FKernelSelection) FKernelSelection = StealEverySelection("the engine has not said what it selects");
+  try {
+    interception.Select(*FKernelSelection);
+  } catch (const std::exception& error) {
+    // The programs keep handing every frame to the engine, which decides.
+    Fail(error.what());
+  }
+}
+
+std::string TLinuxDriver::KernelFallback() const {
+  std::lock_guard guard(FSelectionMutex);
+  return FKernelSelection ? FKernelSelection->Fallback : "the engine has not said what it selects";
+}
+
+void TLinuxDriver::KeepPassed(const TInterception& interception) {
+  TKernelPassedCounts passed;
+  try {
+    passed = interception.Passed();
+  } catch (const std::exception& error) {
+    Fail(error.what());
+    return;
+  }
+  std::lock_guard guard(FMutex);
+  FPassedEarlier += passed;
+}
+
+TKernelPassedCounts TLinuxDriver::KernelPassed() const {
+  std::vector<std::shared_ptr<TInterception>> interceptions;
+  TKernelPassedCounts total;
+  {
+    std::lock_guard guard(FMutex);
+    total = FPassedEarlier;
+    for (const auto& [handle, state] : FAdapters)
+      if (state->Interception) interceptions.push_back(state->Interception);
+  }
+  for (const auto& interception : interceptions) {
+    try {
+      total += interception->Passed();
+    } catch (const std::exception&) {
+      // An interception whose maps cannot be read adds nothing.
+    }
+  }
+  return total;
 }
 
 bool TLinuxDriver::ReadPacket(TFrameRequest& request) {
@@ -310,7 +404,8 @@ std::unique_ptr<IPacketDriver> OpenInProcess(std::string& whyNot) {
   // stderr would only repeat them.
   libbpf_set_print(nullptr);
   try {
-    LoadStealProgram(1, TTcAttachPoint::Ingress, false);
+    TSelectionMaps scratch;
+    LoadStealProgram(1, TTcAttachPoint::Ingress, false, scratch);
   } catch (const std::exception& error) {
     whyNot = std::string("The kernel refused to load the packet programs (") + error.what() + ")";
     return nullptr;

@@ -11,9 +11,11 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "engine/PacketDriver.h"
+#include "platform/linux/KernelSelection.h"
 #include "platform/linux/TcAttachment.h"
 
 class IInterceptionSource;
@@ -46,6 +48,12 @@ class TLinuxDriver final : public IPacketDriver {
   // that drops, a device that is down): sends never wait, so these are lost.
   uint64_t RefusedFrames() const { return FRefusedFrames.load(); }
   std::string LastError() const override;
+  void SelectFrames(const TFrameSelection& selection) override;
+  void SetLocalAddresses(const TIPAddrList& addresses) override;
+  TKernelPassedCounts KernelPassed() const override;
+  // Why the interceptions hand every frame to the engine at present; empty
+  // while their programs decide in the kernel.
+  std::string KernelFallback() const;
 
  private:
   struct TAdapterState;
@@ -58,6 +66,12 @@ class TLinuxDriver final : public IPacketDriver {
   // The frame to send as pieces: the buffer, and for a frame longer than the
   // buffer the rest that this thread's last read kept.
   bool FramePieces(const TFrameRequest& request, iovec (&pieces)[2], int& count);
+  // With FSelectionMutex held: the kernel's form of what the engine said
+  // last, written to every interception.
+  void WriteSelection();
+  void WriteSelectionTo(TInterception& interception);
+  // Adds what a released interception passed to the earlier total.
+  void KeepPassed(const TInterception& interception);
 
   const TAttachKind FAttachKind;
   const std::unique_ptr<IInterceptionSource> FSource;
@@ -65,6 +79,13 @@ class TLinuxDriver final : public IPacketDriver {
   std::map<TAdapterHandle, std::shared_ptr<TAdapterState>> FAdapters;
   std::string FLastError;
   std::atomic<uint64_t> FRefusedFrames{0};
+
+  // What the engine selects, and the kernel's form of it. Taken before FMutex.
+  mutable std::mutex FSelectionMutex;
+  std::optional<TFrameSelection> FSelection;
+  std::optional<TIPAddrList> FLocalAddresses;
+  std::unique_ptr<TKernelSelection> FKernelSelection;
+  TKernelPassedCounts FPassedEarlier;  // guarded by FMutex
 };
 
 // Opens the driver when the process may intercept frames; otherwise returns

@@ -39,7 +39,9 @@ TEST_F(HeadlessRun, ContractOfTheJsonLines) {
   const QSet<QString> expected{"FramesIn",     "FramesOut",     "SentIn",      "SentOut",      "BytesIn",
                                "BytesOut",     "DroppedIn",     "DroppedOut",  "DelayedIn",    "DelayedOut",
                                "DuplicatedIn", "DuplicatedOut", "ReorderedIn", "ReorderedOut", "CorruptedIn",
-                               "CorruptedOut", "OversizedIn",   "OversizedOut", "TickBytesIn",  "TickBytesOut"};
+                               "CorruptedOut", "OversizedIn",   "OversizedOut", "TickBytesIn",  "TickBytesOut",
+                               "KernelPassedFramesIn", "KernelPassedFramesOut", "KernelPassedBytesIn",
+                               "KernelPassedBytesOut"};
   for (const QJsonObject& line : lines) {
     const QStringList keys = line.keys();
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()), expected);
@@ -49,6 +51,8 @@ TEST_F(HeadlessRun, ContractOfTheJsonLines) {
   EXPECT_GT(Counter(last, "FramesOut"), 0);
   EXPECT_EQ(Counter(last, "SentIn"), Counter(last, "FramesIn"));
   EXPECT_EQ(Counter(last, "DroppedIn") + Counter(last, "DroppedOut"), 0);
+  // The lab adapters pass nothing outside the engine.
+  EXPECT_EQ(Counter(last, "KernelPassedFramesIn") + Counter(last, "KernelPassedFramesOut"), 0);
   // Every delivered byte was counted in exactly one tick.
   qint64 tickBytes = 0;
   for (const QJsonObject& line : lines) tickBytes += Counter(line, "TickBytesIn");

@@ -197,6 +197,32 @@ TEST_F(HelperRun, AGroupMemberInterceptsWithoutCapabilitiesAndKill9RestoresTheAd
   }
 }
 
+// The maps of the steal programs come from the helper, and the program,
+// without any capability, writes the rule into them: with incoming frames
+// only emulated, the replies the host sends never reach the engine and are
+// counted by the kernel.
+TEST_F(HelperRun, AGroupMemberWritesTheRuleAndTheKernelPassesWhatItDoesNotSelect) {
+  const std::string profile = FTree + "/home/incoming.xml";
+  std::ofstream(profile) << "<simulator-profile><general><direction>0</direction></general></simulator-profile>";
+  ASSERT_EQ(Shell("chown " + FUser + " " + profile), 0);
+  Start("--headless --driver linux --stats-json /runtime:120 " + profile, true);
+  ASSERT_FALSE(ReadLine(FRun).isEmpty()) << FRun.readAllStandardError().toStdString();
+  const std::string ping = ShellOutput(TNetnsLab::In(FPeer) + "ping -q -c 5 -i 0.2 -W 5 10.79.0.1 2>&1");
+  EXPECT_EQ(PingReceived(ping), 5) << ping;
+  qint64 passedOut = 0, framesIn = 0, framesOut = -1;
+  for (int line = 0; line < 10 && (passedOut < 5 || framesIn < 5); ++line) {
+    const QByteArray text = ReadLine(FRun);
+    if (text.isEmpty()) break;
+    const QJsonObject counters = JsonLines(text).front();
+    passedOut = Counter(counters, "KernelPassedFramesOut");
+    framesIn = Counter(counters, "FramesIn");
+    framesOut = Counter(counters, "FramesOut");
+  }
+  EXPECT_GE(passedOut, 5) << "the echo replies stayed in the kernel";
+  EXPECT_GE(framesIn, 5) << "the requests went through the engine";
+  EXPECT_EQ(framesOut, 0);
+}
+
 // Outside interceptions the program needs the helper to cut a connection
 // (the connection list) and to have a neighbour resolved (the MAC address
 // of a filter rule); without it both fail for lack of CAP_NET_ADMIN.

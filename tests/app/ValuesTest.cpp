@@ -38,10 +38,17 @@ TEST(Statistics, JsonCarriesEveryCounterByName) {
   TEngineCounters c{};
   c.FramesIn = 1;
   c.CorruptedOut = 18446744073709551615ull;
-  const std::string json = CountersJson(c, 7, 8);
+  TKernelPassedCounts kernel;
+  kernel.FramesIn = 3;
+  kernel.FramesOut = 4;
+  kernel.BytesIn = 300;
+  kernel.BytesOut = 400;
+  const std::string json = CountersJson(c, 7, 8, kernel);
   EXPECT_EQ(json.rfind("{\"FramesIn\":1,\"FramesOut\":0,", 0), 0u) << json;
   EXPECT_NE(json.find("\"CorruptedOut\":18446744073709551615,\"OversizedIn\":0,\"OversizedOut\":0,"
-                      "\"TickBytesIn\":7,\"TickBytesOut\":8}"),
+                      "\"TickBytesIn\":7,\"TickBytesOut\":8,"
+                      "\"KernelPassedFramesIn\":3,\"KernelPassedFramesOut\":4,"
+                      "\"KernelPassedBytesIn\":300,\"KernelPassedBytesOut\":400}"),
             std::string::npos)
       << json;
 }

@@ -741,6 +741,8 @@ void TSimulatorForm::ActionFilterExecute() {
   } catch (const std::exception& error) {
     MessageBoxes().ShowError(this, QString::fromStdString(error.what()));
   }
+  // The new rule reaches a driver that decides in the kernel at once.
+  FEngine.PublishFrameSelection();
   RefreshStatusBar();
   FormActivate();
 }
@@ -750,6 +752,7 @@ void TSimulatorForm::ActionGroupsExecute() {
     TGroupsForm form(FEngine.Settings.Filter, FEngine.Locks.SettingsLock, this);
     RunDialog(form);
   }
+  FEngine.PublishFrameSelection();
   FormActivate();
 }
 

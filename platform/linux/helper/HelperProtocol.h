@@ -12,19 +12,21 @@
 #include <string>
 #include <vector>
 
-inline constexpr uint8_t kHelperProtocolVersion = 1;
+inline constexpr uint8_t kHelperProtocolVersion = 2;
 // The descriptor the helper finds its end of the socket pair on.
 inline constexpr int kHelperSocketFd = 3;
 // No message is longer: a receive buffer of this size never cuts one.
 inline constexpr size_t kHelperMessageMax = 1024;
-// The most descriptors an answer carries: two TAPs and three tcx links.
-inline constexpr uint8_t kHelperMaxFds = 5;
+// The most descriptors an answer carries: two TAPs, the three maps of the
+// steal programs and three tcx links.
+inline constexpr uint8_t kHelperMaxFds = 8;
 
 enum class THelperRequestKind : uint8_t {
   // Checks that the helper can do its work; answers with the hook kind.
   Hello = 1,
-  // Intercepts an adapter; the answer carries the "in" TAP, the "out" TAP
-  // and, for tcx hooks, the links in the order of attachment.
+  // Intercepts an adapter; the answer carries the "in" TAP, the "out" TAP,
+  // the rule, address and count maps of the steal programs and, for tcx
+  // hooks, the links in the order of attachment.
   Intercept = 2,
   // A packet socket bound to the adapter, sending with the re-injection mark.
   OpenPort = 3,

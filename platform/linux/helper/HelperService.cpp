@@ -84,7 +84,8 @@ THelperReply THelperService::Hello() {
     throw std::runtime_error("The TUN/TAP device /dev/net/tun is missing or not accessible to this user");
   TEffectiveCapabilities capabilities(kCapBpf | kCapNetAdmin);
   try {
-    LoadStealProgram(1, TTcAttachPoint::Ingress, false);
+    TSelectionMaps scratch;
+    LoadStealProgram(1, TTcAttachPoint::Ingress, false, scratch);
   } catch (const std::exception& error) {
     throw std::runtime_error(std::string("The kernel refused to load the packet programs (") + error.what() + ")");
   }
@@ -108,6 +109,9 @@ THelperReply THelperService::Intercept(const THelperRequest& request) {
   THelperReply reply;
   reply.Fds.push_back(Duplicate(parts.In.Fd()));
   reply.Fds.push_back(Duplicate(parts.Out.Fd()));
+  // The program writes the rule into these itself, without privileges.
+  for (int map : {parts.Maps.RuleFd(), parts.Maps.AddressesFd(), parts.Maps.PassedFd()})
+    reply.Fds.push_back(Duplicate(map));
   if (kind == TAttachKind::Tcx) {
     for (const TTcAttachment& hook : parts.Hooks) reply.Fds.push_back(Duplicate(hook.LinkFd()));
   } else {

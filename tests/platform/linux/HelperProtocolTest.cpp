@@ -51,12 +51,12 @@ TEST(HelperProtocol, MalformedRequestsAreRefusedWithTheirReason) {
     std::vector<uint8_t> Bytes;
   } cases[] = {
       {"empty", {}},
-      {"header cut", {'O', 'T', 1, 1, 0}},
-      {"other magic", {'X', 'T', 1, 1, 0, 0}},
-      {"other version", Message(1, {}, 2)},
+      {"header cut", {'O', 'T', kHelperProtocolVersion, 1, 0}},
+      {"other magic", {'X', 'T', kHelperProtocolVersion, 1, 0, 0}},
+      {"other version", Message(1, {}, kHelperProtocolVersion + 1)},
       {"unknown kind", Message(9, {})},
-      {"body longer than said", {'O', 'T', 1, 3, 4, 0, 1, 0, 0, 0, 0}},
-      {"body shorter than said", {'O', 'T', 1, 3, 4, 0, 1, 0, 0}},
+      {"body longer than said", {'O', 'T', kHelperProtocolVersion, 3, 4, 0, 1, 0, 0, 0, 0}},
+      {"body shorter than said", {'O', 'T', kHelperProtocolVersion, 3, 4, 0, 1, 0, 0}},
       {"body too short for its kind", Message(2, {1, 0, 0, 0, 3, 0, 0, 0})},
       {"body too long for its kind", Message(1, {0})},
       {"mode that does not intercept", Message(2, {1, 0, 0, 0, 0, 0, 0, 0, 0})},
