@@ -32,9 +32,15 @@ ot_ensure_packages() {
 }
 
 # ot_configure DIR [cmake options...]: configures DIR once, then only builds.
+# With ccache on the machine, compiles go through it, so that a rebuild in
+# a fresh tree costs little.
 ot_configure() {
   local dir=$1; shift
+  local launcher=()
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
   if [ ! -f "$dir/build.ninja" ]; then
-    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@"
   fi
 }
