@@ -56,7 +56,7 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
 std::string UsageText(const std::string& program) {
   return "Usage: " + program +
          " [--driver lab|linux] [/runtime:N] [/quit] [profile.xml ...]\n"
-         "       " + program + " --headless [--driver lab|linux] [--stats-json] [--preset NAME] [/runtime:N] [profile.xml ...]\n"
+         "       " + program + " --headless [--driver lab|linux] [--stats-json] [--preset NAME] [--instance NAME] [/runtime:N] [profile.xml ...]\n"
          "       " + program + " --list-adapters [--driver lab|linux]\n"
          "       " + program + " ctl [--instance NAME] get [SETTING...] | set SETTING=VALUE... | load PROFILE\n"
          "                          | start | stop | stats [--follow]\n"
