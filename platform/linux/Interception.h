@@ -7,6 +7,7 @@
 //  - the "out" TAP, where frames that the local stack sends wait to be read;
 //  - the programs on the adapter's hooks that steal unmarked frames into the
 //    TAPs, and the one on the "in" TAP that redirects written frames back;
+//  - the receive rings where the frames the TAPs transmit are read;
 //  - the thread that signals when frames wait.
 // The kernel objects come built (TInterceptionParts): in this process when it
 // runs as root, else by the helper that holds the capabilities.
@@ -21,6 +22,7 @@
 #include <string>
 
 #include "platform/linux/FramePoller.h"
+#include "platform/linux/FrameRing.h"
 #include "platform/linux/InterceptionParts.h"
 #include "platform/linux/LinkWatch.h"
 
@@ -46,8 +48,12 @@ class TInterception {
 
  private:
   std::string LostText(const std::string& why) const;
+  // One direction's next frame: from its ring, else a long one from its TAP.
+  size_t ReadFrom(TFrameRing& ring, TTapDevice& tap, const iovec* pieces, int count);
 
   TInterceptionParts FParts;
+  std::unique_ptr<TFrameRing> FInRing;
+  std::unique_ptr<TFrameRing> FOutRing;
   mutable std::mutex FMapsMutex;  // guards FParts.Maps
   std::atomic<bool> FReadInFirst{true};
   std::string FAdapterName;

@@ -6,6 +6,7 @@
 
 #include "engine/PacketDriver.h"
 #include "platform/linux/BpfProgram.h"
+#include "platform/linux/FrameRing.h"
 #include "platform/linux/HookOwners.h"
 #include "platform/linux/InterceptionTag.h"
 #include "platform/linux/LinkSettings.h"
@@ -18,6 +19,9 @@ TInterceptionParts OpenInterceptionParts(uint32_t adapterIndex, uint32_t queueFl
   // frames for ever.
   RefuseIfInterceptedElsewhere(adapterIndex, {});
   TInterceptionParts parts(adapterIndex, queueFlags, kind, TTapDevice(kInTapTemplate), TTapDevice(kOutTapTemplate));
+  // The rings fill before the first frame is stolen.
+  parts.InRing = OpenFrameRingSocket(parts.In);
+  parts.OutRing = OpenFrameRingSocket(parts.Out);
   const bool tcx = kind == TAttachKind::Tcx;
   TBpfProgram reinject = LoadReinjectProgram(adapterIndex, TTcAttachPoint::Ingress, tcx, parts.Maps);
   std::optional<TBpfProgram> ingress, egress;

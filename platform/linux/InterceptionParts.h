@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/FileDescriptor.h"
 #include "platform/linux/SelectionMaps.h"
 #include "platform/linux/TapDevice.h"
 #include "platform/linux/TcAttachment.h"
@@ -52,6 +53,10 @@ struct TInterceptionParts {
   TAttachKind Kind = TAttachKind::Tcx;
   TTapDevice In;
   TTapDevice Out;
+  // Packet sockets with a receive ring each, filled with what the "in" and
+  // the "out" TAP transmit (TFrameRing maps them).
+  TFileDescriptor InRing;
+  TFileDescriptor OutRing;
   // What the steal programs read their rule from and count in.
   TSelectionMaps Maps;
   // In the order of attachment: the way back on the "in" TAP, then the
