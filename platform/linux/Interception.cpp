@@ -12,6 +12,8 @@ TInterception::TInterception(TInterceptionParts parts, std::function<void()> onF
   FAdapterName = ::if_indextoname(FParts.Adapter, name) ? name : std::to_string(FParts.Adapter);
   FInRing = std::make_unique<TFrameRing>(std::move(FParts.InRing));
   FOutRing = std::make_unique<TFrameRing>(std::move(FParts.OutRing));
+  if (FParts.QueueFlags & kModeQueueSent)
+    FStackPort = std::make_shared<TPacketSocket>(std::move(FParts.StackPort), FParts.Adapter);
   // Woken by a removal as by a frame, the reader finds out at once.
   FLinkWatch = std::make_unique<TLinkWatch>(std::vector<TLinkWatch::TDevice>{
       {FParts.Adapter, FAdapterName}, {FParts.In.Index(), FParts.In.Name()}, {FParts.Out.Index(), FParts.Out.Name()}});

@@ -25,6 +25,7 @@
 #include "platform/linux/FrameRing.h"
 #include "platform/linux/InterceptionParts.h"
 #include "platform/linux/LinkWatch.h"
+#include "platform/linux/PacketSocket.h"
 
 class TInterception {
  public:
@@ -38,6 +39,10 @@ class TInterception {
   size_t Read(const iovec* pieces, int count, uint32_t& deviceFlag);
   // Hands a frame to the local stack as if it had arrived on the adapter.
   bool DeliverToStack(const iovec* pieces, int count) { return FParts.In.Write(pieces, count); }
+  // Where frames for the local stack may go instead, several in one call:
+  // nullptr when the adapter's egress program that turns them round is not
+  // there (only received frames are intercepted).
+  std::shared_ptr<TPacketSocket> StackPort() const { return FStackPort; }
   void Flush();
   bool OwnsDevice(uint32_t index) const { return index == FParts.In.Index() || index == FParts.Out.Index(); }
   // From now on the steal programs let pass, themselves, the frames that
@@ -54,6 +59,7 @@ class TInterception {
   TInterceptionParts FParts;
   std::unique_ptr<TFrameRing> FInRing;
   std::unique_ptr<TFrameRing> FOutRing;
+  std::shared_ptr<TPacketSocket> FStackPort;
   mutable std::mutex FMapsMutex;  // guards FParts.Maps
   std::atomic<bool> FReadInFirst{true};
   std::string FAdapterName;

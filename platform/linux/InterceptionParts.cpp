@@ -10,6 +10,7 @@
 #include "platform/linux/HookOwners.h"
 #include "platform/linux/InterceptionTag.h"
 #include "platform/linux/LinkSettings.h"
+#include "platform/linux/PacketSocket.h"
 
 TInterceptionParts OpenInterceptionParts(uint32_t adapterIndex, uint32_t queueFlags, TAttachKind kind,
                                          int32_t owner) {
@@ -22,6 +23,7 @@ TInterceptionParts OpenInterceptionParts(uint32_t adapterIndex, uint32_t queueFl
   // The rings fill before the first frame is stolen.
   parts.InRing = OpenFrameRingSocket(parts.In);
   parts.OutRing = OpenFrameRingSocket(parts.Out);
+  parts.StackPort = std::move(TPacketSocket(adapterIndex, kDeliverMark)).Release();
   const bool tcx = kind == TAttachKind::Tcx;
   TBpfProgram reinject = LoadReinjectProgram(adapterIndex, TTcAttachPoint::Ingress, tcx, parts.Maps);
   std::optional<TBpfProgram> ingress, egress;

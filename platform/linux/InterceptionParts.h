@@ -57,6 +57,10 @@ struct TInterceptionParts {
   // the "out" TAP transmit (TFrameRing maps them).
   TFileDescriptor InRing;
   TFileDescriptor OutRing;
+  // A packet socket on the adapter whose frames carry the deliver mark: with
+  // the egress program on (queue flag 1), what it sends reaches the local
+  // stack as if received.
+  TFileDescriptor StackPort;
   // What the steal programs read their rule from and count in.
   TSelectionMaps Maps;
   // In the order of attachment: the way back on the "in" TAP, then the
