@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 
@@ -90,20 +91,57 @@ TFrameRing::TFrameRing(TFileDescriptor socket) : FSocket(std::move(socket)) {
 
 TFrameRing::~TFrameRing() { ::munmap(FMap, kMapBytes); }
 
+namespace {
+
+// Copies the spans one after the other into the pieces; returns how much fit.
+size_t Scatter(std::initializer_list<iovec> spans, const iovec* pieces, int count) {
+  size_t copied = 0;
+  int piece = 0;
+  size_t offset = 0;  // within pieces[piece]
+  for (const iovec& span : spans) {
+    size_t done = 0;
+    while (done < span.iov_len && piece < count) {
+      const size_t part = std::min(pieces[piece].iov_len - offset, span.iov_len - done);
+      std::memcpy(static_cast<uint8_t*>(pieces[piece].iov_base) + offset, static_cast<const uint8_t*>(span.iov_base) + done,
+                  part);
+      done += part;
+      offset += part;
+      copied += part;
+      if (offset == pieces[piece].iov_len) {
+        ++piece;
+        offset = 0;
+      }
+    }
+  }
+  return copied;
+}
+
+constexpr size_t kMacAddressBytes = 12;
+
+}  // namespace
+
 size_t TFrameRing::Read(const iovec* pieces, int count) {
   for (;;) {
     auto* header = reinterpret_cast<tpacket2_hdr*>(FMap + size_t{FNext} * kSlotBytes);
     const uint32_t status = __atomic_load_n(&header->tp_status, __ATOMIC_ACQUIRE);
     if ((status & TP_STATUS_USER) == 0) return 0;
-    const uint8_t* frame = reinterpret_cast<const uint8_t*>(header) + header->tp_mac;
+    uint8_t* frame = reinterpret_cast<uint8_t*>(header) + header->tp_mac;
     const size_t length = header->tp_snaplen;
     // The filter lets only whole frames in; a cut one is never handed on.
-    const bool whole = header->tp_len == header->tp_snaplen;
+    const bool whole = header->tp_len == header->tp_snaplen && length >= kMacAddressBytes;
     size_t copied = 0;
-    for (int i = 0; whole && i < count && copied < length; ++i) {
-      const size_t part = std::min(pieces[i].iov_len, length - copied);
-      std::memcpy(pieces[i].iov_base, frame + copied, part);
-      copied += part;
+    if (whole && (status & TP_STATUS_VLAN_VALID) != 0) {
+      // The TAP carries a VLAN tag beside the frame, as the adapter
+      // received it; the frame read from the TAP had it back in place.
+      const uint16_t tpid = (status & TP_STATUS_VLAN_TPID_VALID) && header->tp_vlan_tpid ? header->tp_vlan_tpid : 0x8100;
+      const uint8_t tag[4] = {uint8_t(tpid >> 8), uint8_t(tpid), uint8_t(header->tp_vlan_tci >> 8),
+                              uint8_t(header->tp_vlan_tci)};
+      copied = Scatter({{frame, kMacAddressBytes},
+                        {const_cast<uint8_t*>(tag), sizeof tag},
+                        {frame + kMacAddressBytes, length - kMacAddressBytes}},
+                       pieces, count);
+    } else if (whole) {
+      copied = Scatter({{frame, length}}, pieces, count);
     }
     __atomic_store_n(&header->tp_status, TP_STATUS_KERNEL, __ATOMIC_RELEASE);
     FNext = (FNext + 1) % kSlotCount;

@@ -18,7 +18,8 @@
 
 class TTapDevice;
 
-// The longest frame that travels through the ring.
+// The longest frame that travels through the ring, without the VLAN tag the
+// kernel may carry beside it (which the ring puts back in place).
 inline constexpr uint32_t kRingFrameBytes = 1856;
 
 // With the privileges: a packet socket bound to the TAP, its ring set up and
