@@ -17,9 +17,8 @@ TInterception::TInterception(TInterceptionParts parts, std::function<void()> onF
   // Woken by a removal as by a frame, the reader finds out at once.
   FLinkWatch = std::make_unique<TLinkWatch>(std::vector<TLinkWatch::TDevice>{
       {FParts.Adapter, FAdapterName}, {FParts.In.Index(), FParts.In.Name()}, {FParts.Out.Index(), FParts.Out.Name()}});
-  FPoller = std::make_unique<TFramePoller>(std::vector<int>{FInRing->Fd(), FOutRing->Fd(), FParts.In.Fd(), FParts.Out.Fd(),
-                                                                            FLinkWatch->Fd()},
-                                           std::move(onFrames));
+  FPoller = std::make_unique<TFramePoller>(std::vector<int>{FParts.In.Fd(), FParts.Out.Fd(), FLinkWatch->Fd()},
+                                           std::move(onFrames), std::vector<int>{FInRing->Fd(), FOutRing->Fd()});
 }
 
 size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag) {
@@ -32,6 +31,12 @@ size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag)
       deviceFlag = in ? kPacketFlagIncoming : kPacketFlagOutgoing;
       return length;
     }
+  }
+  // The rings say again when the next frame comes.
+  try {
+    FPoller->Rearm();
+  } catch (const std::exception& error) {
+    throw EAdapterLost(LostText(error.what()));
   }
   // Asked only when nothing waits: once per wake-up, not once per frame.
   const std::string vanished = FLinkWatch->Vanished();
