@@ -134,4 +134,21 @@ class IPacketDriver {
   virtual void SetLocalAddresses(const TIPAddrList&) {}
   // What the driver passed itself.
   virtual TKernelPassedCounts KernelPassed() const { return {}; }
+  // Between the two calls, frames this thread sends may wait in the driver,
+  // which then hands them to the system in batches; EndSendBatch sends what
+  // still waits. A driver without batches sends each frame at once.
+  virtual void BeginSendBatch() {}
+  virtual void EndSendBatch() {}
+};
+
+// Opens a send batch on the driver for the current thread while it lives.
+class TSendBatchScope {
+ public:
+  explicit TSendBatchScope(IPacketDriver& driver) : FDriver(driver) { FDriver.BeginSendBatch(); }
+  ~TSendBatchScope() { FDriver.EndSendBatch(); }
+  TSendBatchScope(const TSendBatchScope&) = delete;
+  TSendBatchScope& operator=(const TSendBatchScope&) = delete;
+
+ private:
+  IPacketDriver& FDriver;
 };

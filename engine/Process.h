@@ -43,12 +43,14 @@ class TAdapterInterception {
 };
 
 // Waits up to 500 ms for the packet event, then hands every waiting frame to
-// onFrame until none is left or the thread is asked to end.
+// onFrame until none is left or the thread is asked to end. What the frames
+// of one wake-up send may leave together once they are all handled.
 template <typename OnFrame>
 void ReadFramesUntilTerminated(TSimulatorThread& thread, IPacketDriver& driver, TAutoResetEvent& event,
                                TFrameRequest& request, OnFrame&& onFrame) {
   while (!thread.Terminated()) {
     if (event.Wait(500) != TAutoResetEvent::TWaitResult::Signalled) continue;
+    TSendBatchScope batch(driver);
     while (!thread.Terminated() && driver.ReadPacket(request)) onFrame();
   }
 }

@@ -25,6 +25,7 @@ struct TProgramConfig {
   uint32_t TargetIndex;
   uint32_t ReinjectMark;
   uint32_t Incoming;
+  uint32_t DeliverMark;
 };
 
 [[noreturn]] void ThrowLoadError(int error, const std::string& what) {
@@ -113,9 +114,9 @@ uint32_t TBpfProgram::Id() const {
 
 TBpfProgram LoadStealProgram(uint32_t targetIndex, TTcAttachPoint point, bool forTcx, TSelectionMaps& maps) {
   const uint32_t incoming = point == TTcAttachPoint::Ingress ? 1 : 0;
-  return Load("ot_steal", {targetIndex, kReinjectMark, incoming}, point, forTcx, maps);
+  return Load("ot_steal", {targetIndex, kReinjectMark, incoming, kDeliverMark}, point, forTcx, maps);
 }
 
 TBpfProgram LoadReinjectProgram(uint32_t adapterIndex, TTcAttachPoint point, bool forTcx, TSelectionMaps& maps) {
-  return Load("ot_reinject", {adapterIndex, kReinjectMark, 0}, point, forTcx, maps);
+  return Load("ot_reinject", {adapterIndex, kReinjectMark, 0, 0}, point, forTcx, maps);
 }

@@ -13,6 +13,9 @@
 // the adapter's own programs let it pass instead of stealing it again. Below
 // 2^31, as it has always been, so that filters of older builds still see it.
 constexpr uint32_t kReinjectMark = 0x4F564644;
+// Carried by frames this process sends on the adapter that are meant for the
+// local stack: the adapter's egress program turns them into received frames.
+constexpr uint32_t kDeliverMark = kReinjectMark + 1;
 
 // Where a program will be attached. tcx attach points need the program to be
 // loaded for them; the cls_bpf fallback loads without one.

@@ -9,22 +9,30 @@
 #include <stdexcept>
 
 namespace {
-void Watch(int epoll, int fd, uint32_t events) {
+constexpr uint32_t kOnceEvents = EPOLLIN | EPOLLONESHOT;
+
+void Watch(int epoll, int fd, uint32_t events, int operation = EPOLL_CTL_ADD) {
   epoll_event event{};
   event.events = events;
   event.data.fd = fd;
-  if (::epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &event) < 0) ThrowSystemError("watching a frame queue");
+  if (::epoll_ctl(epoll, operation, fd, &event) < 0) ThrowSystemError("watching a frame queue");
 }
 }  // namespace
 
-TFramePoller::TFramePoller(const std::vector<int>& fds, std::function<void()> onFrames)
+TFramePoller::TFramePoller(const std::vector<int>& fds, std::function<void()> onFrames, const std::vector<int>& once)
     : FEpoll(::epoll_create1(EPOLL_CLOEXEC), "epoll"),
       FStop(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK), "eventfd"),
-      FOnFrames(std::move(onFrames)) {
+      FOnFrames(std::move(onFrames)),
+      FOnce(once) {
   if (!FOnFrames) throw std::invalid_argument("the frame poller needs a callback");
   Watch(FEpoll.Get(), FStop.Get(), EPOLLIN);
   for (int fd : fds) Watch(FEpoll.Get(), fd, EPOLLIN | EPOLLET);
+  for (int fd : FOnce) Watch(FEpoll.Get(), fd, kOnceEvents);
   FThread = std::thread([this] { Run(); });
+}
+
+void TFramePoller::Rearm() {
+  for (int fd : FOnce) Watch(FEpoll.Get(), fd, kOnceEvents, EPOLL_CTL_MOD);
 }
 
 TFramePoller::~TFramePoller() {

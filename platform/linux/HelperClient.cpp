@@ -153,13 +153,16 @@ TInterceptionParts THelperInterceptionSource::Intercept(uint32_t adapterIndex, u
   std::vector<TFileDescriptor> fds;
   const THelperAnswer answer = FClient->Ask(request, fds);
   const TAttachKind kind = answer.Attach == THelperAttach::ClsBpf ? TAttachKind::ClsBpf : TAttachKind::Tcx;
-  constexpr size_t kTapsAndMaps = 5;
+  constexpr size_t kTapsAndMaps = 8;
   const size_t expected = kTapsAndMaps + (kind == TAttachKind::Tcx ? (queueFlags == 3 ? 3 : 2) : 0);
   if (fds.size() != expected)
     throw std::runtime_error("The interception helper handed over " + std::to_string(fds.size()) +
                              " descriptors for an interception instead of " + std::to_string(expected));
   TInterceptionParts parts(adapterIndex, queueFlags, kind, TTapDevice(std::move(fds[0])), TTapDevice(std::move(fds[1])));
-  parts.Maps = TSelectionMaps(std::move(fds[2]), std::move(fds[3]), std::move(fds[4]));
+  parts.InRing = std::move(fds[2]);
+  parts.OutRing = std::move(fds[3]);
+  parts.StackPort = std::move(fds[4]);
+  parts.Maps = TSelectionMaps(std::move(fds[5]), std::move(fds[6]), std::move(fds[7]));
   for (size_t i = kTapsAndMaps; i < fds.size(); ++i) parts.Hooks.emplace_back(std::move(fds[i]));
   if (kind == TAttachKind::ClsBpf) {
     // The helper keeps cls_bpf filters; they go before our TAPs do.

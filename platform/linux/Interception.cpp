@@ -10,29 +10,33 @@
 TInterception::TInterception(TInterceptionParts parts, std::function<void()> onFrames) : FParts(std::move(parts)) {
   char name[IF_NAMESIZE] = {};
   FAdapterName = ::if_indextoname(FParts.Adapter, name) ? name : std::to_string(FParts.Adapter);
+  FInRing = std::make_unique<TFrameRing>(std::move(FParts.InRing));
+  FOutRing = std::make_unique<TFrameRing>(std::move(FParts.OutRing));
+  if (FParts.QueueFlags & kModeQueueSent)
+    FStackPort = std::make_shared<TPacketSocket>(std::move(FParts.StackPort), FParts.Adapter);
   // Woken by a removal as by a frame, the reader finds out at once.
   FLinkWatch = std::make_unique<TLinkWatch>(std::vector<TLinkWatch::TDevice>{
       {FParts.Adapter, FAdapterName}, {FParts.In.Index(), FParts.In.Name()}, {FParts.Out.Index(), FParts.Out.Name()}});
   FPoller = std::make_unique<TFramePoller>(std::vector<int>{FParts.In.Fd(), FParts.Out.Fd(), FLinkWatch->Fd()},
-                                           std::move(onFrames));
+                                           std::move(onFrames), std::vector<int>{FInRing->Fd(), FOutRing->Fd()});
 }
 
 size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag) {
   bool inFirst = FReadInFirst.load(std::memory_order_relaxed);
   FReadInFirst.store(!inFirst, std::memory_order_relaxed);
-  TTapDevice* order[2] = {&FParts.In, &FParts.Out};
-  if (!inFirst) std::swap(order[0], order[1]);
-  for (TTapDevice* tap : order) {
-    size_t length = 0;
-    try {
-      length = tap->Read(pieces, count);
-    } catch (const std::exception& error) {
-      throw EAdapterLost(LostText(error.what()));
-    }
+  for (int turn = 0; turn < 2; ++turn) {
+    const bool in = (turn == 0) == inFirst;
+    const size_t length = in ? ReadFrom(*FInRing, FParts.In, pieces, count) : ReadFrom(*FOutRing, FParts.Out, pieces, count);
     if (length > 0) {
-      deviceFlag = tap == &FParts.In ? kPacketFlagIncoming : kPacketFlagOutgoing;
+      deviceFlag = in ? kPacketFlagIncoming : kPacketFlagOutgoing;
       return length;
     }
+  }
+  // The rings say again when the next frame comes.
+  try {
+    FPoller->Rearm();
+  } catch (const std::exception& error) {
+    throw EAdapterLost(LostText(error.what()));
   }
   // Asked only when nothing waits: once per wake-up, not once per frame.
   const std::string vanished = FLinkWatch->Vanished();
@@ -40,11 +44,22 @@ size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag)
   return 0;
 }
 
+size_t TInterception::ReadFrom(TFrameRing& ring, TTapDevice& tap, const iovec* pieces, int count) {
+  if (const size_t length = ring.Read(pieces, count)) return length;
+  try {
+    return tap.Read(pieces, count);
+  } catch (const std::exception& error) {
+    throw EAdapterLost(LostText(error.what()));
+  }
+}
+
 std::string TInterception::LostText(const std::string& why) const {
   return "The network adapter " + FAdapterName + " is no longer available (" + why + ")";
 }
 
 void TInterception::Flush() {
+  FInRing->Drain();
+  FOutRing->Drain();
   FParts.In.Drain();
   FParts.Out.Drain();
 }

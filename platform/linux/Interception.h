@@ -7,6 +7,7 @@
 //  - the "out" TAP, where frames that the local stack sends wait to be read;
 //  - the programs on the adapter's hooks that steal unmarked frames into the
 //    TAPs, and the one on the "in" TAP that redirects written frames back;
+//  - the receive rings where the frames the TAPs transmit are read;
 //  - the thread that signals when frames wait.
 // The kernel objects come built (TInterceptionParts): in this process when it
 // runs as root, else by the helper that holds the capabilities.
@@ -21,8 +22,10 @@
 #include <string>
 
 #include "platform/linux/FramePoller.h"
+#include "platform/linux/FrameRing.h"
 #include "platform/linux/InterceptionParts.h"
 #include "platform/linux/LinkWatch.h"
+#include "platform/linux/PacketSocket.h"
 
 class TInterception {
  public:
@@ -36,6 +39,10 @@ class TInterception {
   size_t Read(const iovec* pieces, int count, uint32_t& deviceFlag);
   // Hands a frame to the local stack as if it had arrived on the adapter.
   bool DeliverToStack(const iovec* pieces, int count) { return FParts.In.Write(pieces, count); }
+  // Where frames for the local stack may go instead, several in one call:
+  // nullptr when the adapter's egress program that turns them round is not
+  // there (only received frames are intercepted).
+  std::shared_ptr<TPacketSocket> StackPort() const { return FStackPort; }
   void Flush();
   bool OwnsDevice(uint32_t index) const { return index == FParts.In.Index() || index == FParts.Out.Index(); }
   // From now on the steal programs let pass, themselves, the frames that
@@ -46,8 +53,13 @@ class TInterception {
 
  private:
   std::string LostText(const std::string& why) const;
+  // One direction's next frame: from its ring, else a long one from its TAP.
+  size_t ReadFrom(TFrameRing& ring, TTapDevice& tap, const iovec* pieces, int count);
 
   TInterceptionParts FParts;
+  std::unique_ptr<TFrameRing> FInRing;
+  std::unique_ptr<TFrameRing> FOutRing;
+  std::shared_ptr<TPacketSocket> FStackPort;
   mutable std::mutex FMapsMutex;  // guards FParts.Maps
   std::atomic<bool> FReadInFirst{true};
   std::string FAdapterName;

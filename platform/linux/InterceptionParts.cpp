@@ -6,9 +6,11 @@
 
 #include "engine/PacketDriver.h"
 #include "platform/linux/BpfProgram.h"
+#include "platform/linux/FrameRing.h"
 #include "platform/linux/HookOwners.h"
 #include "platform/linux/InterceptionTag.h"
 #include "platform/linux/LinkSettings.h"
+#include "platform/linux/PacketSocket.h"
 
 TInterceptionParts OpenInterceptionParts(uint32_t adapterIndex, uint32_t queueFlags, TAttachKind kind,
                                          int32_t owner) {
@@ -18,6 +20,10 @@ TInterceptionParts OpenInterceptionParts(uint32_t adapterIndex, uint32_t queueFl
   // frames for ever.
   RefuseIfInterceptedElsewhere(adapterIndex, {});
   TInterceptionParts parts(adapterIndex, queueFlags, kind, TTapDevice(kInTapTemplate), TTapDevice(kOutTapTemplate));
+  // The rings fill before the first frame is stolen.
+  parts.InRing = OpenFrameRingSocket(parts.In);
+  parts.OutRing = OpenFrameRingSocket(parts.Out);
+  parts.StackPort = std::move(TPacketSocket(adapterIndex, kDeliverMark)).Release();
   const bool tcx = kind == TAttachKind::Tcx;
   TBpfProgram reinject = LoadReinjectProgram(adapterIndex, TTcAttachPoint::Ingress, tcx, parts.Maps);
   std::optional<TBpfProgram> ingress, egress;

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/FileDescriptor.h"
 #include "platform/linux/SelectionMaps.h"
 #include "platform/linux/TapDevice.h"
 #include "platform/linux/TcAttachment.h"
@@ -52,6 +53,14 @@ struct TInterceptionParts {
   TAttachKind Kind = TAttachKind::Tcx;
   TTapDevice In;
   TTapDevice Out;
+  // Packet sockets with a receive ring each, filled with what the "in" and
+  // the "out" TAP transmit (TFrameRing maps them).
+  TFileDescriptor InRing;
+  TFileDescriptor OutRing;
+  // A packet socket on the adapter whose frames carry the deliver mark: with
+  // the egress program on (queue flag 1), what it sends reaches the local
+  // stack as if received.
+  TFileDescriptor StackPort;
   // What the steal programs read their rule from and count in.
   TSelectionMaps Maps;
   // In the order of attachment: the way back on the "in" TAP, then the

@@ -22,6 +22,7 @@
 #include "platform/linux/PacketSocket.h"
 #include "platform/linux/Privileges.h"
 #include "platform/linux/PrivilegedSteps.h"
+#include "platform/linux/SendBatch.h"
 
 namespace {
 
@@ -52,6 +53,18 @@ struct TOversizedTail {
 TOversizedTail& ThreadTail() {
   thread_local TOversizedTail tail;
   return tail;
+}
+
+// The frames this thread sends to the wire while its send batch is open,
+// one batch per packet socket. The batches stay allocated between wake-ups.
+struct TThreadSends {
+  const void* Driver = nullptr;  // whose batch is open; nullptr: none
+  std::vector<std::pair<std::shared_ptr<TPacketSocket>, std::unique_ptr<TSendBatch>>> Ports;
+};
+
+TThreadSends& ThreadSends() {
+  thread_local TThreadSends sends;
+  return sends;
 }
 
 }  // namespace
@@ -329,9 +342,47 @@ bool TLinuxDriver::SendPacketToAdapter(const TFrameRequest& request) {
   int count = 0;
   if (!FramePieces(request, pieces, count)) return false;
   try {
-    return PortFor(request.Adapter)->Send(pieces, count) || Refused(SystemErrorText("the adapter refused a frame"));
+    return SendToPort(PortFor(request.Adapter), pieces, count, "the adapter refused a frame");
   } catch (const std::exception& error) {
     return Fail(error.what());
+  }
+}
+
+bool TLinuxDriver::SendToPort(const std::shared_ptr<TPacketSocket>& port, const iovec (&pieces)[2], int count,
+                              const char* refusal) {
+  TThreadSends& sends = ThreadSends();
+  if (sends.Driver != this) return port->Send(pieces, count) || Refused(SystemErrorText(refusal));
+  auto entry = std::find_if(sends.Ports.begin(), sends.Ports.end(),
+                            [&](const auto& batch) { return batch.first == port || !batch.first; });
+  if (entry == sends.Ports.end()) {
+    sends.Ports.emplace_back(port, std::make_unique<TSendBatch>());
+    entry = sends.Ports.end() - 1;
+  }
+  entry->first = port;
+  TSendBatch& batch = *entry->second;
+  // A frame longer than a batch's slot goes at once, behind those before it.
+  if (batch.Full() || count > 1) CountRefused(batch.Send(port->Fd()));
+  if (count > 1) return port->Send(pieces, count) || Refused(SystemErrorText(refusal));
+  batch.Add(pieces[0]);
+  return true;
+}
+
+void TLinuxDriver::CountRefused(size_t refused) {
+  if (refused == 0) return;
+  FRefusedFrames.fetch_add(refused, std::memory_order_relaxed);
+  Fail(SystemErrorText("the kernel refused " + std::to_string(refused) + " frames of a batch"));
+}
+
+void TLinuxDriver::BeginSendBatch() { ThreadSends().Driver = this; }
+
+void TLinuxDriver::EndSendBatch() {
+  TThreadSends& sends = ThreadSends();
+  if (sends.Driver != this) return;
+  sends.Driver = nullptr;
+  // The sockets are let go, their batches kept for the next wake-up.
+  for (auto& [port, batch] : sends.Ports) {
+    if (port && !batch->Empty()) CountRefused(batch->Send(port->Fd()));
+    port.reset();
   }
 }
 
@@ -346,6 +397,15 @@ bool TLinuxDriver::SendPacketToMstcp(const TFrameRequest& request) {
     interception = state->Interception;
   }
   if (!interception) return Fail("frames reach the local stack only while the adapter is intercepted");
+  // A frame longer than the buffer may be longer than the adapter's MTU,
+  // which a packet socket refuses and the TAP does not.
+  if (auto port = interception->StackPort(); port && count == 1) {
+    try {
+      return SendToPort(port, pieces, count, "the local stack refused a frame");
+    } catch (const std::exception& error) {
+      return Fail(error.what());
+    }
+  }
   return interception->DeliverToStack(pieces, count) || Refused(SystemErrorText("the local stack refused a frame"));
 }
 

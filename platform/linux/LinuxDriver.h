@@ -51,6 +51,8 @@ class TLinuxDriver final : public IPacketDriver {
   void SelectFrames(const TFrameSelection& selection) override;
   void SetLocalAddresses(const TIPAddrList& addresses) override;
   TKernelPassedCounts KernelPassed() const override;
+  void BeginSendBatch() override;
+  void EndSendBatch() override;
   // Why the interceptions hand every frame to the engine at present; empty
   // while their programs decide in the kernel.
   std::string KernelFallback() const;
@@ -70,6 +72,11 @@ class TLinuxDriver final : public IPacketDriver {
   // last, written to every interception.
   void WriteSelection();
   void WriteSelectionTo(TInterception& interception);
+  // Sends the frame now, or queues it in this thread's open send batch.
+  bool SendToPort(const std::shared_ptr<TPacketSocket>& port, const iovec (&pieces)[2], int count,
+                  const char* refusal);
+  // Counts what a batch's sendmmsg refused.
+  void CountRefused(size_t refused);
   // Adds what a released interception passed to the earlier total.
   void KeepPassed(const TInterception& interception);
 

@@ -17,6 +17,8 @@ class TPacketSocket {
   TPacketSocket(TFileDescriptor socket, uint32_t adapterIndex);
 
   int Fd() const { return FSocket.Get(); }
+  // Hands the socket over (to a process that received the interception).
+  TFileDescriptor Release() && { return std::move(FSocket); }
 
   // Sends one frame without waiting; false when the kernel refuses it (a
   // full send buffer, a dropping queue, an adapter that is down or gone).

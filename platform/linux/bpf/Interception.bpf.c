@@ -8,12 +8,14 @@
 #include "SelectionLayout.h"
 
 // Filled in by the loader: where frames go, the mark that tells frames
-// this process put back from frames it has not seen yet, and whether the
-// program runs on the adapter's receive side.
+// this process put back from frames it has not seen yet, whether the
+// program runs on the adapter's receive side, and the mark of frames the
+// process sends on the adapter for its own receive path.
 const volatile struct {
   __u32 target_index;
   __u32 reinject_mark;
   __u32 incoming;
+  __u32 deliver_mark;
 } config = {};
 
 // The rule the engine applies, written by the process (SelectionLayout.h).
@@ -370,6 +372,10 @@ static __always_inline int decided_in_kernel(struct __sk_buff *skb) {
 
 // On the adapter: a marked frame has the mark cleared and goes on as if this
 // program were not there; so does a frame the engine would only hand back.
+// A frame the process sends with the deliver mark turns round on the
+// transmit side into the adapter's receive path, carrying the mark that lets
+// it pass there: many of them leave the process in one sendmmsg(), where the
+// TAP takes one write() each.
 // Any other goes to the TAP `target_index` for transmission, where the
 // process reads it.
 SEC("tc")
@@ -377,6 +383,10 @@ int ot_steal(struct __sk_buff *skb) {
   if (skb->mark == config.reinject_mark) {
     skb->mark = 0;
     return TC_ACT_UNSPEC;
+  }
+  if (!config.incoming && config.deliver_mark != 0 && skb->mark == config.deliver_mark) {
+    skb->mark = config.reinject_mark;
+    return bpf_redirect(skb->ifindex, BPF_F_INGRESS);
   }
   if (decided_in_kernel(skb)) return TC_ACT_UNSPEC;
   return bpf_redirect(config.target_index, 0);

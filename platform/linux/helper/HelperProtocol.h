@@ -17,14 +17,17 @@ inline constexpr uint8_t kHelperProtocolVersion = 2;
 inline constexpr int kHelperSocketFd = 3;
 // No message is longer: a receive buffer of this size never cuts one.
 inline constexpr size_t kHelperMessageMax = 1024;
-// The most descriptors an answer carries: two TAPs, the three maps of the
+// The most descriptors an answer carries: two TAPs, their two receive
+// rings, the packet socket towards the local stack, the three maps of the
 // steal programs and three tcx links.
-inline constexpr uint8_t kHelperMaxFds = 8;
+inline constexpr uint8_t kHelperMaxFds = 11;
 
 enum class THelperRequestKind : uint8_t {
   // Checks that the helper can do its work; answers with the hook kind.
   Hello = 1,
   // Intercepts an adapter; the answer carries the "in" TAP, the "out" TAP,
+  // the packet sockets of their receive rings, the packet socket towards
+  // the local stack,
   // the rule, address and count maps of the steal programs and, for tcx
   // hooks, the links in the order of attachment.
   Intercept = 2,

@@ -109,6 +109,9 @@ THelperReply THelperService::Intercept(const THelperRequest& request) {
   THelperReply reply;
   reply.Fds.push_back(Duplicate(parts.In.Fd()));
   reply.Fds.push_back(Duplicate(parts.Out.Fd()));
+  reply.Fds.push_back(Duplicate(parts.InRing.Get()));
+  reply.Fds.push_back(Duplicate(parts.OutRing.Get()));
+  reply.Fds.push_back(Duplicate(parts.StackPort.Get()));
   // The program writes the rule into these itself, without privileges.
   for (int map : {parts.Maps.RuleFd(), parts.Maps.AddressesFd(), parts.Maps.PassedFd()})
     reply.Fds.push_back(Duplicate(map));
