@@ -41,6 +41,8 @@ class TInterceptionWatch : public IPacketDriver {
   void SelectFrames(const TFrameSelection& selection) override { FDriver.SelectFrames(selection); }
   void SetLocalAddresses(const TIPAddrList& addresses) override { FDriver.SetLocalAddresses(addresses); }
   TKernelPassedCounts KernelPassed() const override { return FDriver.KernelPassed(); }
+  void BeginSendBatch() override { FDriver.BeginSendBatch(); }
+  void EndSendBatch() override { FDriver.EndSendBatch(); }
 
  private:
   IPacketDriver& FDriver;
