@@ -49,7 +49,7 @@ std::string SettingsJson(const TSettingsModel& model, const std::vector<std::str
   QJsonObject object;
   if (names.empty()) {
     for (const TSettingDescription& setting : SettingDescriptions()) {
-      object.insert(QString::fromUtf8(setting.Name.data(), static_cast<qsizetype>(setting.Name.size())),
+      object.insert(QString::fromUtf8(setting.Name),
                     SettingValue(setting, model));
     }
   }

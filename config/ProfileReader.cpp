@@ -72,13 +72,11 @@ int AdapterPosition(const QString& text, const TAdapterChoices& adapters) {
   return -1;
 }
 
-QString QtText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 // One element into its model field, by the setting's kind; a value outside
 // the range is fitted as the setting says.
 void ReadSetting(const QDomElement& section, const TSettingDescription& setting, TSettingsModel& m,
                  const TAdapterChoices& adapters) {
-  const QString element = QtText(ElementOf(setting));
+  const QString element = QString::fromUtf8(ElementOf(setting));
   switch (setting.Kind) {
     case TSettingKind::skBoolean:
       SetNumber(setting, m, ReadChildBoolean(section, element, setting.WhenMissing != 0) ? 1 : 0);
@@ -108,7 +106,7 @@ void ReadSections(const QDomElement& root, TSettingsModel& m, const TAdapterChoi
   for (const TSettingDescription& setting : SettingDescriptions()) {
     if (SectionOf(setting) != current) {
       current = SectionOf(setting);
-      section = ChildElement(root, QtText(current));
+      section = ChildElement(root, QString::fromUtf8(current));
       const QDomElement rates = current == "general" ? ChildElement(section, QStringLiteral("rates")) : QDomElement();
       if (!rates.isNull()) ReadRates(rates, m);
     }

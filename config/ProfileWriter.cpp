@@ -9,8 +9,6 @@
 
 namespace {
 
-QString QtText(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 // The rate table without its "Unlimited" entry, which every table has.
 void WriteRates(QDomElement& general, const TSettingsModel& m) {
   QDomElement rates = AppendElement(general, QStringLiteral("rates"));
@@ -28,7 +26,7 @@ void WriteRates(QDomElement& general, const TSettingsModel& m) {
 }
 
 void WriteSetting(QDomElement& section, const TSettingDescription& setting, const TSettingsModel& m) {
-  const QString element = QtText(ElementOf(setting));
+  const QString element = QString::fromUtf8(ElementOf(setting));
   switch (setting.Kind) {
     case TSettingKind::skBoolean:
       AppendValue(section, element, NumberOf(setting, m) != 0);
@@ -52,7 +50,7 @@ void WriteSections(QDomElement& root, const TSettingsModel& m) {
   for (const TSettingDescription& setting : SettingDescriptions()) {
     if (SectionOf(setting) != current) {
       current = SectionOf(setting);
-      section = AppendElement(root, QtText(current));
+      section = AppendElement(root, QString::fromUtf8(current));
       if (current == "general") WriteRates(section, m);
     }
     WriteSetting(section, setting, m);

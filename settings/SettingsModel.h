@@ -87,13 +87,9 @@ struct TSettingsModel {
   // there is none; an existing entry is used as it stands.
   void SelectRate(const TShapingRate& rate);
 
-  // The slider ranges of the percentage shares; putting in new scales moves
+  // The scales of the percentage shares (their sliders run from 1 to them); putting in new scales moves
   // the four sliders back to 1, as applying the display settings does.
   void SetResolutions(const TPercentageResolution& resolution);
-  TControlRange LossRange() const { return {1, static_cast<int>(Resolution.Loss)}; }
-  TControlRange DuplicationRange() const { return {1, static_cast<int>(Resolution.Duplication)}; }
-  TControlRange ReorderingRange() const { return {1, static_cast<int>(Resolution.Reordering)}; }
-  TControlRange CorruptionRange() const { return {1, static_cast<int>(Resolution.Corruption)}; }
 
   // The bit-error field's check: marks the field and says whether the value
   // may be applied (spCorruption). The percentage choice is always valid.

@@ -5,6 +5,7 @@
 #include <clocale>
 
 #include "settings/BitErrorValue.h"
+#include "settings/SettingsDescription.h"
 #include "settings/SettingsLabels.h"
 
 namespace {
@@ -105,7 +106,7 @@ TEST(SettingsModel, NewScalesPutSlidersBackToOne) {
   TSettingsModel model;
   model.LossPosition = model.DuplicationPosition = model.ReorderingPosition = model.CorruptionPosition = 700;
   model.SetResolutions(TPercentageResolution{10000, 2000, 3000, 1000});
-  EXPECT_EQ(model.LossRange().Max, 10000);
+  EXPECT_EQ(SettingRange(SettingOf(&TSettingsModel::LossPosition), model).Max, 10000);
   EXPECT_EQ(model.LossPosition, 1);
   EXPECT_EQ(model.DuplicationPosition, 1);
   EXPECT_EQ(model.ReorderingPosition, 1);

@@ -2,10 +2,6 @@
 
 namespace {
 
-QString HintText(const TSettingDescription& setting) {
-  return QString::fromUtf8(setting.Hint.data(), static_cast<qsizetype>(setting.Hint.size()));
-}
-
 // A range the control can be given now: a fixed one, not one that follows
 // the model's scales or lists.
 bool HasFixedRange(const TSettingDescription& setting) {
@@ -15,7 +11,13 @@ bool HasFixedRange(const TSettingDescription& setting) {
 }  // namespace
 
 void TSettingsTab::ShowHint(QWidget* control, const TSettingDescription& setting) {
-  if (!setting.Hint.empty()) control->setToolTip(HintText(setting));
+  if (!setting.Hint.empty()) control->setToolTip(QString::fromUtf8(setting.Hint));
+}
+
+template <typename Control>
+void TSettingsTab::ShowRange(Control* control, const TSettingDescription& setting) {
+  ShowHint(control, setting);
+  if (HasFixedRange(setting)) control->setRange(setting.Range.Min, setting.Range.Max);
 }
 
 void TSettingsTab::Changed(const TSettingDescription& setting, const TChanged& changed) {
@@ -23,51 +25,38 @@ void TSettingsTab::Changed(const TSettingDescription& setting, const TChanged& c
   if (setting.Part) emit ApplyRequested(*setting.Part);
 }
 
-void TSettingsTab::Bind(QAbstractButton* checkBox, bool M::*field, TChanged changed) {
+template <typename Sender, typename Signal, typename Field>
+void TSettingsTab::WriteOnChange(Sender* sender, Signal signal, Field field, TChanged changed) {
   const TSettingDescription& setting = SettingOf(field);
-  ShowHint(checkBox, setting);
-  connect(checkBox, &QAbstractButton::clicked, this, [this, &setting, field, changed](bool checked) {
-    Model.*field = checked;
+  connect(sender, signal, this, [this, &setting, field, changed](auto value) {
+    Model.*field = value;
     Changed(setting, changed);
   });
+}
+
+void TSettingsTab::Bind(QAbstractButton* checkBox, bool M::*field, TChanged changed) {
+  ShowHint(checkBox, SettingOf(field));
+  WriteOnChange(checkBox, &QAbstractButton::clicked, field, std::move(changed));
 }
 
 void TSettingsTab::Bind(QButtonGroup* choices, int M::*field, TChanged changed) {
-  const TSettingDescription& setting = SettingOf(field);
-  for (QAbstractButton* button : choices->buttons()) ShowHint(button, setting);
-  connect(choices, &QButtonGroup::idClicked, this, [this, &setting, field, changed](int position) {
-    Model.*field = position;
-    Changed(setting, changed);
-  });
+  for (QAbstractButton* button : choices->buttons()) ShowHint(button, SettingOf(field));
+  WriteOnChange(choices, &QButtonGroup::idClicked, field, std::move(changed));
 }
 
 void TSettingsTab::Bind(QSlider* slider, int M::*field, TChanged changed) {
-  const TSettingDescription& setting = SettingOf(field);
-  ShowHint(slider, setting);
-  if (HasFixedRange(setting)) slider->setRange(setting.Range.Min, setting.Range.Max);
-  connect(slider, &QSlider::valueChanged, this, [this, &setting, field, changed](int value) {
-    Model.*field = value;
-    Changed(setting, changed);
-  });
+  ShowRange(slider, SettingOf(field));
+  WriteOnChange(slider, &QSlider::valueChanged, field, std::move(changed));
 }
 
 void TSettingsTab::Bind(QSpinBox* spin, int M::*field, TChanged changed) {
-  const TSettingDescription& setting = SettingOf(field);
-  ShowHint(spin, setting);
-  if (HasFixedRange(setting)) spin->setRange(setting.Range.Min, setting.Range.Max);
-  connect(spin, &QSpinBox::valueChanged, this, [this, &setting, field, changed](int value) {
-    Model.*field = value;
-    Changed(setting, changed);
-  });
+  ShowRange(spin, SettingOf(field));
+  WriteOnChange(spin, &QSpinBox::valueChanged, field, std::move(changed));
 }
 
 void TSettingsTab::Bind(QComboBox* list, int M::*field, TChanged changed) {
-  const TSettingDescription& setting = SettingOf(field);
-  ShowHint(list, setting);
-  connect(list, &QComboBox::activated, this, [this, &setting, field, changed](int position) {
-    Model.*field = position;
-    Changed(setting, changed);
-  });
+  ShowHint(list, SettingOf(field));
+  WriteOnChange(list, &QComboBox::activated, field, std::move(changed));
 }
 
 void TSettingsTab::Bind(QLineEdit* edit, std::string M::*field, TChanged changed) {

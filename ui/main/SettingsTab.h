@@ -52,4 +52,11 @@ class TSettingsTab : public QWidget {
 
  private:
   void Changed(const TSettingDescription& setting, const TChanged& changed);
+  // The hint, and the range where it is fixed.
+  template <typename Control>
+  static void ShowRange(Control* control, const TSettingDescription& setting);
+  // A change of the control's value writes the field, runs `changed` and
+  // applies the setting's part.
+  template <typename Sender, typename Signal, typename Field>
+  void WriteOnChange(Sender* sender, Signal signal, Field field, TChanged changed);
 };
