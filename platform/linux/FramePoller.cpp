@@ -19,15 +19,20 @@ void Watch(int epoll, int fd, uint32_t events, int operation = EPOLL_CTL_ADD) {
 }
 }  // namespace
 
-TFramePoller::TFramePoller(const std::vector<int>& fds, std::function<void()> onFrames, const std::vector<int>& once)
+TFramePoller::TFramePoller(const std::vector<int>& fds, std::function<void()> onFrames, const std::vector<int>& once,
+                           const std::vector<int>& noted)
     : FEpoll(::epoll_create1(EPOLL_CLOEXEC), "epoll"),
       FStop(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK), "eventfd"),
       FOnFrames(std::move(onFrames)),
-      FOnce(once) {
+      FOnce(once),
+      FNoted(noted),
+      FArrived(std::make_unique<std::atomic<bool>[]>(noted.size())) {
   if (!FOnFrames) throw std::invalid_argument("the frame poller needs a callback");
   Watch(FEpoll.Get(), FStop.Get(), EPOLLIN);
   for (int fd : fds) Watch(FEpoll.Get(), fd, EPOLLIN | EPOLLET);
   for (int fd : FOnce) Watch(FEpoll.Get(), fd, kOnceEvents);
+  // Added edge-triggered, a descriptor that already holds frames signals at once.
+  for (int fd : FNoted) Watch(FEpoll.Get(), fd, EPOLLIN | EPOLLET);
   FThread = std::thread([this] { Run(); });
 }
 
@@ -51,7 +56,10 @@ void TFramePoller::Run() {
     }
     bool frames = false;
     for (int i = 0; i < count; ++i) {
-      if (events[i].data.fd == FStop.Get()) return;
+      const int fd = events[i].data.fd;
+      if (fd == FStop.Get()) return;
+      for (size_t which = 0; which < FNoted.size(); ++which)
+        if (FNoted[which] == fd) FArrived[which].store(true, std::memory_order_release);
       frames = true;
     }
     if (frames) FOnFrames();

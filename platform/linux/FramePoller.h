@@ -7,7 +7,14 @@
 // Descriptors given as "once" say so only once until Rearm(): a reader that
 // is busy with the frames of one wake-up is not woken for each further frame
 // it will read anyway. Rearm() reports at once what arrived meanwhile.
+//
+// Descriptors given as "noted" also raise a flag of their own, which the
+// reader takes before it reads them: a queue that rarely holds anything then
+// costs no system call on each read.
+#include <atomic>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -15,7 +22,8 @@
 
 class TFramePoller {
  public:
-  TFramePoller(const std::vector<int>& fds, std::function<void()> onFrames, const std::vector<int>& once = {});
+  TFramePoller(const std::vector<int>& fds, std::function<void()> onFrames, const std::vector<int>& once = {},
+               const std::vector<int>& noted = {});
   ~TFramePoller();
 
   TFramePoller(const TFramePoller&) = delete;
@@ -23,6 +31,10 @@ class TFramePoller {
 
   // Once the reader has found nothing waiting.
   void Rearm();
+  // True when noted[which] signalled since the last take; clears the flag.
+  bool TakeArrival(size_t which) { return FArrived[which].exchange(false, std::memory_order_acq_rel); }
+  // The reader found a frame there and so may find more: it asks again.
+  void KeepArrival(size_t which) { FArrived[which].store(true, std::memory_order_release); }
 
  private:
   void Run();
@@ -31,5 +43,7 @@ class TFramePoller {
   TFileDescriptor FStop;  // an eventfd: readable once the owner wants the thread to end
   std::function<void()> FOnFrames;
   std::vector<int> FOnce;
+  std::vector<int> FNoted;
+  std::unique_ptr<std::atomic<bool>[]> FArrived;  // one per noted descriptor
   std::thread FThread;
 };

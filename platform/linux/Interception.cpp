@@ -17,8 +17,11 @@ TInterception::TInterception(TInterceptionParts parts, std::function<void()> onF
   // Woken by a removal as by a frame, the reader finds out at once.
   FLinkWatch = std::make_unique<TLinkWatch>(std::vector<TLinkWatch::TDevice>{
       {FParts.Adapter, FAdapterName}, {FParts.In.Index(), FParts.In.Name()}, {FParts.Out.Index(), FParts.Out.Name()}});
-  FPoller = std::make_unique<TFramePoller>(std::vector<int>{FParts.In.Fd(), FParts.Out.Fd(), FLinkWatch->Fd()},
-                                           std::move(onFrames), std::vector<int>{FInRing->Fd(), FOutRing->Fd()});
+  // The TAPs hold only the long frames the rings do not take: they are
+  // read only after they signalled.
+  FPoller = std::make_unique<TFramePoller>(std::vector<int>{FLinkWatch->Fd()}, std::move(onFrames),
+                                           std::vector<int>{FInRing->Fd(), FOutRing->Fd()},
+                                           std::vector<int>{FParts.In.Fd(), FParts.Out.Fd()});
 }
 
 size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag) {
@@ -26,7 +29,8 @@ size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag)
   FReadInFirst.store(!inFirst, std::memory_order_relaxed);
   for (int turn = 0; turn < 2; ++turn) {
     const bool in = (turn == 0) == inFirst;
-    const size_t length = in ? ReadFrom(*FInRing, FParts.In, pieces, count) : ReadFrom(*FOutRing, FParts.Out, pieces, count);
+    const size_t length =
+        in ? ReadFrom(*FInRing, FParts.In, kInTap, pieces, count) : ReadFrom(*FOutRing, FParts.Out, kOutTap, pieces, count);
     if (length > 0) {
       deviceFlag = in ? kPacketFlagIncoming : kPacketFlagOutgoing;
       return length;
@@ -44,10 +48,13 @@ size_t TInterception::Read(const iovec* pieces, int count, uint32_t& deviceFlag)
   return 0;
 }
 
-size_t TInterception::ReadFrom(TFrameRing& ring, TTapDevice& tap, const iovec* pieces, int count) {
+size_t TInterception::ReadFrom(TFrameRing& ring, TTapDevice& tap, size_t noted, const iovec* pieces, int count) {
   if (const size_t length = ring.Read(pieces, count)) return length;
+  if (!FPoller->TakeArrival(noted)) return 0;
   try {
-    return tap.Read(pieces, count);
+    const size_t length = tap.Read(pieces, count);
+    if (length > 0) FPoller->KeepArrival(noted);
+    return length;
   } catch (const std::exception& error) {
     throw EAdapterLost(LostText(error.what()));
   }

@@ -53,8 +53,11 @@ class TInterception {
 
  private:
   std::string LostText(const std::string& why) const;
-  // One direction's next frame: from its ring, else a long one from its TAP.
-  size_t ReadFrom(TFrameRing& ring, TTapDevice& tap, const iovec* pieces, int count);
+  // One direction's next frame: from its ring, else a long one from its TAP
+  // if the TAP signalled (noted: its place in the poller's noted list).
+  size_t ReadFrom(TFrameRing& ring, TTapDevice& tap, size_t noted, const iovec* pieces, int count);
+  static constexpr size_t kInTap = 0;
+  static constexpr size_t kOutTap = 1;
 
   TInterceptionParts FParts;
   std::unique_ptr<TFrameRing> FInRing;
