@@ -159,6 +159,7 @@ void TEngine::QueueForLatency(TFrameRequest& request, TReinjectMode mode, int32_
   CopyIntoItem(item.Frame, request, mode);
   item.EntryTime = ReadClock(Clock);
   item.Delay = delay;
+  Idle.LatencyFramesWaiting.store(true, std::memory_order_release);
 }
 
 void TEngine::ApplyImpairments(TFrameRequest& request, TReinjectMode mode, int32_t delay) {
@@ -265,12 +266,14 @@ void TEngine::ReinjectFrame(TFrameRequest& request, TReinjectMode mode) {
 }
 
 void TEngine::ReleaseDueLatencyFrames() {
+  if (!Idle.LatencyFramesWaiting.load(std::memory_order_acquire)) return;
   TLockGuard engine(Locks.EngineLock);
   auto& queue = State.LatencyQueue;
   while (true) {
     TLatencySimulationQueueItem* head = nullptr;
     {
       TLockGuard latency(Locks.LatencyQueueLock);
+      if (queue.Empty()) Idle.LatencyFramesWaiting.store(false, std::memory_order_release);
       if (queue.Empty() || !IsDue(ReadClock(Clock), queue.Front().EntryTime, queue.Front().Delay)) return;
       head = &queue.Front();
     }
@@ -290,6 +293,7 @@ void TEngine::ReleaseDueLatencyFrames() {
 }
 
 int64_t TEngine::MicrosecondsUntilNextLatencyRelease() {
+  if (!Idle.LatencyFramesWaiting.load(std::memory_order_acquire)) return -1;
   TLockGuard engine(Locks.EngineLock);
   TLockGuard latency(Locks.LatencyQueueLock);
   const auto& queue = State.LatencyQueue;
@@ -309,17 +313,25 @@ void TEngine::RefillTokens(uint32_t periodMs) {
     const double cap = rate >= static_cast<int32_t>(kMaxFrameData) ? rate : kMaxFrameData;
     budget = std::min(budget + rate / (1000.0 / periodMs), cap);
   };
+  if (Idle.RateLimiterIdle.load(std::memory_order_acquire)) return;
   TLockGuard engine(Locks.EngineLock);
   refill(State.RateIn, State.BudgetIn, State.TraceIn, State.RateQueueIn);
   refill(State.RateOut, State.BudgetOut, State.TraceOut, State.RateQueueOut);
 }
 
 void TEngine::ReleaseRateQueues() {
+  if (Idle.RateLimiterIdle.load(std::memory_order_acquire)) return;
   TLockGuard engine(Locks.EngineLock);
   ReleaseRateQueue(State.RateQueueIn, State.BudgetIn);
   ReleaseRateQueue(State.RateQueueOut, State.BudgetOut);
   State.TraceIn.AfterRelease(!State.RateQueueIn.Empty(), State.BudgetIn);
   State.TraceOut.AfterRelease(!State.RateQueueOut.Empty(), State.BudgetOut);
+  NoteRateLimiterWork();
+}
+
+void TEngine::NoteRateLimiterWork() {
+  const bool idle = State.RateIn == 0 && State.RateOut == 0 && State.RateQueueIn.Empty() && State.RateQueueOut.Empty();
+  Idle.RateLimiterIdle.store(idle, std::memory_order_release);
 }
 
 void TEngine::ReleaseRateQueue(TFrameQueue<TBufferQueueItem>& queue, double& budget) {
@@ -347,6 +359,7 @@ void TEngine::ResetState() {
   TLockGuard engine(Locks.EngineLock);
   TLockGuard latency(Locks.LatencyQueueLock);
   State.Reset();
+  NoteRateLimiterWork();
 }
 
 void TEngine::DiscardQueues() {

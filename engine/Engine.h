@@ -19,6 +19,7 @@
 #include "engine/EngineLocks.h"
 #include "engine/EngineSettings.h"
 #include "engine/EngineState.h"
+#include "engine/IdleHints.h"
 #include "engine/PacketDriver.h"
 #include "engine/Random.h"
 #include "filter/IPUtil.h"
@@ -40,6 +41,7 @@ class TEngine {
   uint32_t MaxQueueSize = kDefaultMaxQueueSize;
   TEngineState State;  // EngineLock; its LatencyQueue under LatencyQueueLock
   TTickByteCounters TickBytes;
+  TIdleHints Idle;
   TLocalAddresses LocalAddresses{Locks.LocalAddressLock};
   TRandom Random;
   TEffectChannel Effects;
@@ -98,6 +100,9 @@ class TEngine {
   // can pass the frames they do not select itself. Takes SettingsLock.
   void PublishFrameSelection();
 
+  // Renews Idle.RateLimiterIdle after the rates or the rate queues changed.
+  // EngineLock held.
+  void NoteRateLimiterWork();
   // Back to zero with empty queues, under EngineLock (start of a simulation).
   void ResetState();
   // Discards every queued frame (end of a simulation).

@@ -24,6 +24,7 @@ void ApplyRate(TEngine& engine, const M& m) {
   engine.State.RateIn = static_cast<int32_t>(static_cast<uint32_t>(rate.InRate) / 8);
   engine.State.RateOut = static_cast<int32_t>(static_cast<uint32_t>(rate.OutRate) / 8);
   engine.State.SelectTraces(rate.InTrace, rate.OutTrace);
+  engine.NoteRateLimiterWork();
 }
 
 void ApplyDirection(TEngineSettings& s, const M& m) {
