@@ -202,7 +202,12 @@ OT_VERIFIED_ONCE int ot_port_matches(__u32 side, __u32 offset) {
   const struct ot_endpoint *e = &r->sides[side & 1];
   if (e->any_port) return 1;
   if (!has(f, offset, 2)) return 0;
-  const __u16 port = u16_at(f, offset);
+  __u32 port = u16_at(f, offset);
+  // The verifier of older kernels (6.1) keeps no bounds through the OR of
+  // the two bytes, and would refuse the port as an index; the mask bounds it
+  // again, and the barrier keeps the compiler from dropping the mask.
+  asm volatile("" : "+r"(port));
+  port &= 0xFFFF;
   return (e->ports[port >> 3] >> (port & 7)) & 1;
 }
 
