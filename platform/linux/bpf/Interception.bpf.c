@@ -125,40 +125,69 @@ static __always_inline const struct ot_rule *current_rule(void) {
   return bpf_map_lookup_elem(&ot_rule, &key);
 }
 
-static __always_inline __u32 be32_at(const struct ot_frame *f, __u32 offset) {
-  return ((__u32)byte_at(f, offset) << 24) | ((__u32)byte_at(f, offset + 1) << 16) |
-         ((__u32)byte_at(f, offset + 2) << 8) | byte_at(f, offset + 3);
+// The bytes of an address (at most 16) that starts at offset, which is
+// below 90 as in byte_at, through one pointer. Read through a pointer of its
+// own, as byte_at reads, each byte would give the verifier, without
+// CAP_PERFMON, one more speculative path to follow from there on, and those
+// of older kernels (6.1) more paths than their limit of instructions.
+#define OT_FIELD_ROOM 128
+static __always_inline const __u8 *field_at(const struct ot_frame *f, __u32 offset) {
+  return &f->b[(offset + f->zero) & (OT_FIELD_ROOM - 1)];
 }
 
 static __always_inline __u32 be32_of(const __u8 *value) {
   return ((__u32)value[0] << 24) | ((__u32)value[1] << 16) | ((__u32)value[2] << 8) | value[3];
 }
 
-// The frame's address at offset against value as numbers, 4 bytes at a
-// time (1 word for IPv4, 4 for IPv6): <0, 0 or >0.
-static __always_inline int address_order(const struct ot_frame *f, __u32 offset, const __u8 *value, __u32 words) {
-  int order = 0;
-#pragma unroll
-  for (__u32 i = 0; i < 4; ++i) {
-    const __u32 a = be32_at(f, offset + 4 * i);
-    const __u32 b = be32_of(value + 4 * i);
-    if (order == 0 && i < words && a != b) order = a < b ? -1 : 1;
-  }
-  return order;
+// Word i of the frame's address a against that of value: -1, 0 or 1.
+static __always_inline int word_order(const __u8 *a, const __u8 *value, __u32 i) {
+  const __u32 mine = be32_of(a + 4 * i);
+  const __u32 theirs = be32_of(value + 4 * i);
+  return mine == theirs ? 0 : mine < theirs ? -1 : 1;
 }
 
-static __always_inline int mac_equals(const struct ot_frame *f, __u32 offset, const __u8 *mac) {
-  return be32_at(f, offset) == be32_of(mac) && u16_at(f, offset + 4) == (((__u16)mac[4] << 8) | mac[5]);
+// The frame's address a against value as numbers, 4 bytes at a time (1 word
+// for IPv4, 4 for IPv6): <0, 0 or >0. The first word that differs answers
+// at once: a result carried on through the later words would give the
+// verifier of older kernels (6.1), which without CAP_PERFMON also follows
+// each branch the way it is not taken, more paths than its limit.
+static __always_inline int address_order(const __u8 *a, const __u8 *value, __u32 words) {
+  const int first = word_order(a, value, 0);
+  if (first != 0 || words == 1) return first;
+  const int second = word_order(a, value, 1);
+  if (second != 0) return second;
+  const int third = word_order(a, value, 2);
+  if (third != 0) return third;
+  return word_order(a, value, 3);
 }
 
-static __always_inline int in_address_set(__u32 set, const struct ot_frame *f, __u32 ver, __u32 offset) {
-  struct ot_address_key key = {};
-  key.set = (__u8)set;
-  key.ver = (__u8)ver;
+static __always_inline int mac_equals(const __u8 *a, const __u8 *mac) {
+  return be32_of(a) == be32_of(mac) && a[4] == mac[4] && a[5] == mac[5];
+}
+
+// Where each processor builds the key of an address lookup: a map value,
+// not the stack. Without CAP_PERFMON the verifier of older kernels (6.1)
+// takes a byte stored at the start of a stack slot for a spilled register,
+// and refuses the next byte stored beside it.
+struct {
+  __uint(type, BPF_MAP_TYPE_PERCPU_ARRAY);
+  __uint(max_entries, 1);
+  __type(key, __u32);
+  __type(value, struct ot_address_key);
+} ot_key_scratch SEC(".maps");
+
+static __always_inline int in_address_set(__u32 set, const __u8 *a, __u32 ver) {
+  __u32 index = 0;
+  struct ot_address_key *key = bpf_map_lookup_elem(&ot_key_scratch, &index);
+  if (!key) return 0;
+  key->set = (__u8)set;
+  key->ver = (__u8)ver;
+  key->pad[0] = 0;
+  key->pad[1] = 0;
   const __u32 size = ver == OT_IPV4 ? 4 : 16;
 #pragma unroll
-  for (__u32 i = 0; i < 16; ++i) key.addr[i] = i < size ? byte_at(f, offset + i) : 0;
-  return bpf_map_lookup_elem(&ot_addresses, &key) != 0;
+  for (__u32 i = 0; i < 16; ++i) key->addr[i] = i < size ? a[i] : 0;
+  return bpf_map_lookup_elem(&ot_addresses, key) != 0;
 }
 
 // The address specification of the rule's side (OT_SOURCE or
@@ -172,23 +201,24 @@ OT_VERIFIED_ONCE int ot_address_matches(__u32 side, __u32 ver, __u32 ip, __u32 m
   const struct ot_endpoint *e = &r->sides[side];
   const __u32 words = ver == OT_IPV4 ? 1 : 4;
   const int has_ip = has(f, ip, words * 4);
+  const __u8 *a = field_at(f, ip);
   switch (e->addr_kind) {
     case OT_ADDR_ANY:
       return 1;
     case OT_ADDR_MAC:
-      return has(f, mac, 6) && mac_equals(f, mac, e->mac);
+      return has(f, mac, 6) && mac_equals(field_at(f, mac), e->mac);
     case OT_ADDR_LOCAL_HOST:
       if (!has_ip) return 0;
       // An IPv4 address ending in 255 counts as a broadcast of this host.
-      if (ver == OT_IPV4 && byte_at(f, ip + 3) == 255) return 1;
-      return in_address_set(OT_SET_LOCAL, f, ver, ip);
+      if (ver == OT_IPV4 && a[3] == 255) return 1;
+      return in_address_set(OT_SET_LOCAL, a, ver);
     case OT_ADDR_SINGLE:
-      return has_ip && e->addr_ver == ver && address_order(f, ip, e->addr1, words) == 0;
+      return has_ip && e->addr_ver == ver && address_order(a, e->addr1, words) == 0;
     case OT_ADDR_RANGE:
-      return has_ip && e->addr_ver == ver && address_order(f, ip, e->addr1, words) >= 0 &&
-             address_order(f, ip, e->addr2, words) <= 0;
+      return has_ip && e->addr_ver == ver && address_order(a, e->addr1, words) >= 0 &&
+             address_order(a, e->addr2, words) <= 0;
     case OT_ADDR_GROUP:
-      return has_ip && in_address_set(side == OT_SOURCE ? OT_SET_SOURCE_GROUP : OT_SET_DESTINATION_GROUP, f, ver, ip);
+      return has_ip && in_address_set(side == OT_SOURCE ? OT_SET_SOURCE_GROUP : OT_SET_DESTINATION_GROUP, a, ver);
     default:
       return 0;
   }
@@ -202,7 +232,12 @@ OT_VERIFIED_ONCE int ot_port_matches(__u32 side, __u32 offset) {
   const struct ot_endpoint *e = &r->sides[side & 1];
   if (e->any_port) return 1;
   if (!has(f, offset, 2)) return 0;
-  const __u16 port = u16_at(f, offset);
+  __u32 port = u16_at(f, offset);
+  // The verifier of older kernels (6.1) keeps no bounds through the OR of
+  // the two bytes, and would refuse the port as an index; the mask bounds it
+  // again, and the barrier keeps the compiler from dropping the mask.
+  asm volatile("" : "+r"(port));
+  port &= 0xFFFF;
   return (e->ports[port >> 3] >> (port & 7)) & 1;
 }
 

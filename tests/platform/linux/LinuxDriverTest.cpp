@@ -275,6 +275,8 @@ TEST_F(LinuxDriverTest, SecondInterceptionOfAnAdapterIsRefusedNamingIt) {
       {"tcx, then cls_bpf", TAttachKind::Tcx, false, TAttachKind::ClsBpf, false},
       {"a user's run, then root's", TAttachKind::Tcx, true, TAttachKind::Tcx, false},
       {"root's run, then a user's", TAttachKind::Tcx, false, TAttachKind::Tcx, true},
+      {"a user's cls_bpf run, then root's", TAttachKind::ClsBpf, true, TAttachKind::ClsBpf, false},
+      {"root's cls_bpf run, then a user's", TAttachKind::ClsBpf, false, TAttachKind::ClsBpf, true},
   };
   for (const TCase& test : cases) {
     SCOPED_TRACE(test.Name);
@@ -332,7 +334,7 @@ TEST_F(LinuxDriverTest, StartUpCleanUpLeavesARunningInstancesFiltersAlone) {
 }
 
 TEST_F(LinuxDriverTest, AnotherInstancesDevicesAreNoAdapters) {
-  TChildProcess holder(FHost, {}, HoldAdapter(TAttachKind::Tcx));
+  TChildProcess holder(FHost, {}, HoldAdapter(Linux().AttachKind()));
   ASSERT_EQ(holder.NextReport(), "ready");
   // An adapter that appears after the other instance's TAPs: its position
   // must not move.
@@ -386,7 +388,7 @@ TEST_F(LinuxDriverTest, InterceptionDevicesSendNothingOfTheirOwnWhereProcSysIsRe
   TWireTap wire(FPeer, "p0", ETH_P_IPV6);
   TChildOptions container;
   container.ReadOnlyProcSys = true;
-  TChildProcess holder(FHost, container, HoldAdapter(TAttachKind::Tcx));
+  TChildProcess holder(FHost, container, HoldAdapter(Linux().AttachKind()));
   ASSERT_EQ(holder.NextReport(), "ready");
   int taps = 0;
   for (const TLinkInfo& link : ReadLinkTable()) {
