@@ -48,10 +48,8 @@ QString EncodeControlRequest(const std::vector<std::string>& words) {
 std::string SettingsJson(const TSettingsModel& model, const std::vector<std::string>& names) {
   QJsonObject object;
   if (names.empty()) {
-    for (const TSettingDescription& setting : SettingDescriptions()) {
-      object.insert(QString::fromUtf8(setting.Name),
-                    SettingValue(setting, model));
-    }
+    for (const TSettingDescription& setting : SettingDescriptions())
+      object.insert(QString::fromUtf8(setting.Name), SettingValue(setting, model));
   }
   for (const std::string& name : names) {
     const TSettingDescription* setting = FindSetting(name);

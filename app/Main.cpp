@@ -120,7 +120,7 @@ bool ClaimHeadlessInstance(const std::string& instance, std::unique_ptr<TInstanc
     case TClaimResult::crUnreachable:
       server.reset();
       std::fprintf(stderr, "This run cannot be controlled: %s\n", why.toLocal8Bit().constData());
-      return !instance.empty() ? false : true;
+      return instance.empty();
   }
   return true;
 }

@@ -26,4 +26,4 @@ std::vector<std::pair<std::string, std::string>> StatisticsRows(const TEngineCou
 // (outside the direction or the rule); the engine's own counters never
 // include them.
 std::string CountersJson(const TEngineCounters& counters, uint32_t tickBytesIn, uint32_t tickBytesOut,
-                         const TKernelPassedCounts& kernel = {});
+                         const TKernelPassedCounts& kernel);

@@ -83,7 +83,7 @@ class TWindowControl : public IControlTarget {
     const TTrafficSamples& samples = FWindow.TrafficSamples;
     const uint32_t in = samples.empty() ? 0 : samples.back().InBytes;
     const uint32_t out = samples.empty() ? 0 : samples.back().OutBytes;
-    return CountersJson(FEngine.Counters(), in, out);
+    return CountersJson(FEngine.Counters(), in, out, FEngine.Driver.KernelPassed());
   }
 
  private:

@@ -273,8 +273,11 @@ void TEngine::ReleaseDueLatencyFrames() {
     TLatencySimulationQueueItem* head = nullptr;
     {
       TLockGuard latency(Locks.LatencyQueueLock);
-      if (queue.Empty()) Idle.LatencyFramesWaiting.store(false, std::memory_order_release);
-      if (queue.Empty() || !IsDue(ReadClock(Clock), queue.Front().EntryTime, queue.Front().Delay)) return;
+      if (queue.Empty()) {
+        Idle.LatencyFramesWaiting.store(false, std::memory_order_release);
+        return;
+      }
+      if (!IsDue(ReadClock(Clock), queue.Front().EntryTime, queue.Front().Delay)) return;
       head = &queue.Front();
     }
     // The impairments take SettingsLock, so they run without
@@ -302,6 +305,7 @@ int64_t TEngine::MicrosecondsUntilNextLatencyRelease() {
 }
 
 void TEngine::RefillTokens(uint32_t periodMs) {
+  if (Idle.RateLimiterIdle.load(std::memory_order_acquire)) return;
   auto refill = [periodMs](int32_t rate, double& budget, TTraceReplay& trace, const auto& queue) {
     if (rate == 0) return;
     if (trace.Active()) {
@@ -313,7 +317,6 @@ void TEngine::RefillTokens(uint32_t periodMs) {
     const double cap = rate >= static_cast<int32_t>(kMaxFrameData) ? rate : kMaxFrameData;
     budget = std::min(budget + rate / (1000.0 / periodMs), cap);
   };
-  if (Idle.RateLimiterIdle.load(std::memory_order_acquire)) return;
   TLockGuard engine(Locks.EngineLock);
   refill(State.RateIn, State.BudgetIn, State.TraceIn, State.RateQueueIn);
   refill(State.RateOut, State.BudgetOut, State.TraceOut, State.RateQueueOut);

@@ -42,7 +42,7 @@ class TInterception {
   // Where frames for the local stack may go instead, several in one call:
   // nullptr when the adapter's egress program that turns them round is not
   // there (only received frames are intercepted).
-  std::shared_ptr<TPacketSocket> StackPort() const { return FStackPort; }
+  const std::shared_ptr<TPacketSocket>& StackPort() const { return FStackPort; }
   void Flush();
   bool OwnsDevice(uint32_t index) const { return index == FParts.In.Index() || index == FParts.Out.Index(); }
   // From now on the steal programs let pass, themselves, the frames that

@@ -113,6 +113,12 @@ std::shared_ptr<TLinuxDriver::TAdapterState> TLinuxDriver::FindState(TAdapterHan
   return found == FAdapters.end() ? nullptr : found->second;
 }
 
+std::shared_ptr<TInterception> TLinuxDriver::InterceptionOf(TAdapterHandle adapter) {
+  std::lock_guard guard(FMutex);
+  auto found = FAdapters.find(adapter);
+  return found == FAdapters.end() ? nullptr : found->second->Interception;
+}
+
 std::shared_ptr<TLinuxDriver::TAdapterState> TLinuxDriver::StateFor(TAdapterHandle adapter) {
   auto& state = FAdapters[adapter];
   if (!state) state = std::make_shared<TAdapterState>();
@@ -298,12 +304,7 @@ TKernelPassedCounts TLinuxDriver::KernelPassed() const {
 
 bool TLinuxDriver::ReadPacket(TFrameRequest& request) {
   if (!request.Buffer) return false;
-  auto state = FindState(request.Adapter);
-  std::shared_ptr<TInterception> interception;
-  if (state) {
-    std::lock_guard guard(FMutex);
-    interception = state->Interception;
-  }
+  const std::shared_ptr<TInterception> interception = InterceptionOf(request.Adapter);
   if (!interception) return false;
   TOversizedTail& tail = ThreadTail();
   tail.Length = 0;
@@ -358,7 +359,7 @@ bool TLinuxDriver::SendToPort(const std::shared_ptr<TPacketSocket>& port, const 
     sends.Ports.emplace_back(port, std::make_unique<TSendBatch>());
     entry = sends.Ports.end() - 1;
   }
-  entry->first = port;
+  if (!entry->first) entry->first = port;
   TSendBatch& batch = *entry->second;
   // A frame longer than a batch's slot goes at once, behind those before it.
   if (batch.Full() || count > 1) CountRefused(batch.Send(port->Fd()));
@@ -390,16 +391,11 @@ bool TLinuxDriver::SendPacketToMstcp(const TFrameRequest& request) {
   iovec pieces[2];
   int count = 0;
   if (!FramePieces(request, pieces, count)) return false;
-  auto state = FindState(request.Adapter);
-  std::shared_ptr<TInterception> interception;
-  if (state) {
-    std::lock_guard guard(FMutex);
-    interception = state->Interception;
-  }
+  const std::shared_ptr<TInterception> interception = InterceptionOf(request.Adapter);
   if (!interception) return Fail("frames reach the local stack only while the adapter is intercepted");
   // A frame longer than the buffer may be longer than the adapter's MTU,
   // which a packet socket refuses and the TAP does not.
-  if (auto port = interception->StackPort(); port && count == 1) {
+  if (const auto& port = interception->StackPort(); port && count == 1) {
     try {
       return SendToPort(port, pieces, count, "the local stack refused a frame");
     } catch (const std::exception& error) {
@@ -410,12 +406,7 @@ bool TLinuxDriver::SendPacketToMstcp(const TFrameRequest& request) {
 }
 
 bool TLinuxDriver::FlushAdapterPacketQueue(TAdapterHandle adapter) {
-  auto state = FindState(adapter);
-  std::shared_ptr<TInterception> interception;
-  if (state) {
-    std::lock_guard guard(FMutex);
-    interception = state->Interception;
-  }
+  const std::shared_ptr<TInterception> interception = InterceptionOf(adapter);
   if (interception) interception->Flush();
   return true;
 }

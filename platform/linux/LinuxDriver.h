@@ -60,6 +60,8 @@ class TLinuxDriver final : public IPacketDriver {
  private:
   struct TAdapterState;
   std::shared_ptr<TAdapterState> FindState(TAdapterHandle adapter);
+  // The adapter's interception while it runs, else nullptr; one hold of FMutex.
+  std::shared_ptr<TInterception> InterceptionOf(TAdapterHandle adapter);
   std::shared_ptr<TAdapterState> StateFor(TAdapterHandle adapter);  // with FMutex held
   std::shared_ptr<TPacketSocket> PortFor(TAdapterHandle adapter);
   void ForgetIfIdle(TAdapterHandle adapter);  // with FMutex held
