@@ -69,7 +69,11 @@ class TWindowControl : public IControlTarget {
     return {};
   }
   std::string LoadProfile(const std::string& path) override {
-    return FWindow.LoadProfile(path) ? std::string() : path + ": Unable to open the profile";
+    if (!FWindow.LoadProfile(path)) return path + ": Unable to open the profile";
+    // As after a profile the user chose: what it holds applies at once,
+    // and the status bar shows it.
+    FWindow.FormActivate();
+    return {};
   }
   std::string Start() override {
     if (!FWindow.Running()) FWindow.StartSimulation();

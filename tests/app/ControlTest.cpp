@@ -150,4 +150,29 @@ TEST_F(Control, ASetShowsInTheWindow) {
   EXPECT_TRUE(configuration.contains("<delayfrom>250</delayfrom>")) << configuration.toStdString();
 }
 
+// A profile loaded into a running window applies at once, as one the user
+// chose there: its latency delays the lab traffic from then on.
+TEST_F(Control, AProfileLoadedIntoTheRunningWindowApplies) {
+  Env.Start(FInstance, kWindow, {"--driver", "lab"});
+  WaitForSocket("run/OveldaTarnwick");
+  const QDeadlineTimer guard(20000);
+  TRunResult start;
+  do {
+    start = Env.Run(kProgram, {"ctl", "start"});
+  } while (start.ExitCode != 0 && !guard.hasExpired() && (QThread::msleep(100), true));
+  ASSERT_EQ(start.ExitCode, 0) << start.Err.toStdString();
+  const QString profile =
+      Env.WriteFile("p.xml", "<simulator-profile><latency><enabled>true</enabled><delayfrom>30</delayfrom>"
+                             "<impact>100</impact></latency></simulator-profile>");
+  const TRunResult load = Env.Run(kProgram, {"ctl", "load", profile});
+  ASSERT_EQ(load.ExitCode, 0) << load.Err.toStdString();
+  qint64 delayed = 0;
+  while (delayed == 0 && !guard.hasExpired()) {
+    QThread::msleep(200);
+    const QJsonObject stats = QJsonDocument::fromJson(Env.Run(kProgram, {"ctl", "stats"}).Out).object();
+    delayed = Counter(stats, "DelayedIn") + Counter(stats, "DelayedOut");
+  }
+  EXPECT_GT(delayed, 0);
+}
+
 }  // namespace
