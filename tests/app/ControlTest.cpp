@@ -38,6 +38,19 @@ class Control : public testing::Test {
     ASSERT_TRUE(QFile::exists(Env.Path(name))) << FInstance.readAllStandardError().toStdString();
   }
 
+  // The window on the lab driver, and the first ctl command it serves: its
+  // socket is there a moment before the window is.
+  TRunResult StartWindowAndCtl(const QStringList& words) {
+    Env.Start(FInstance, kWindow, {"--driver", "lab"});
+    WaitForSocket("run/OveldaTarnwick");
+    const QDeadlineTimer guard(20000);
+    TRunResult result;
+    do {
+      result = Env.Run(kProgram, QStringList{"ctl"} + words);
+    } while (result.ExitCode != 0 && !guard.hasExpired() && (QThread::msleep(100), true));
+    return result;
+  }
+
   TRunResult Ctl(const QStringList& words) { return Env.Run(kProgram, QStringList{"ctl", "--instance", "t"} + words); }
   QJsonObject Get(const QStringList& names) {
     const TRunResult r = Ctl(QStringList{"get"} + names);
@@ -133,13 +146,7 @@ TEST_F(Control, NoSuchInstanceIsExitStatusThree) {
 // The window shows a change at once: its controls hold the value, and what
 // it keeps at close is what they hold.
 TEST_F(Control, ASetShowsInTheWindow) {
-  Env.Start(FInstance, kWindow, {"--driver", "lab"});
-  WaitForSocket("run/OveldaTarnwick");
-  const QDeadlineTimer guard(20000);
-  TRunResult set;
-  do {
-    set = Env.Run(kProgram, {"ctl", "set", "latency/enabled=1", "latency/delayfrom=250"});
-  } while (set.ExitCode != 0 && !guard.hasExpired() && (QThread::msleep(100), true));
+  const TRunResult set = StartWindowAndCtl({"set", "latency/enabled=1", "latency/delayfrom=250"});
   ASSERT_EQ(set.ExitCode, 0) << set.Err.toStdString();
   const TRunResult get = Env.Run(kProgram, {"ctl", "get", "latency/delayfrom"});
   EXPECT_EQ(QJsonDocument::fromJson(get.Out).object().value("latency/delayfrom"), QJsonValue(250));
@@ -153,19 +160,14 @@ TEST_F(Control, ASetShowsInTheWindow) {
 // A profile loaded into a running window applies at once, as one the user
 // chose there: its latency delays the lab traffic from then on.
 TEST_F(Control, AProfileLoadedIntoTheRunningWindowApplies) {
-  Env.Start(FInstance, kWindow, {"--driver", "lab"});
-  WaitForSocket("run/OveldaTarnwick");
-  const QDeadlineTimer guard(20000);
-  TRunResult start;
-  do {
-    start = Env.Run(kProgram, {"ctl", "start"});
-  } while (start.ExitCode != 0 && !guard.hasExpired() && (QThread::msleep(100), true));
+  const TRunResult start = StartWindowAndCtl({"start"});
   ASSERT_EQ(start.ExitCode, 0) << start.Err.toStdString();
   const QString profile =
       Env.WriteFile("p.xml", "<simulator-profile><latency><enabled>true</enabled><delayfrom>30</delayfrom>"
                              "<impact>100</impact></latency></simulator-profile>");
   const TRunResult load = Env.Run(kProgram, {"ctl", "load", profile});
   ASSERT_EQ(load.ExitCode, 0) << load.Err.toStdString();
+  const QDeadlineTimer guard(20000);
   qint64 delayed = 0;
   while (delayed == 0 && !guard.hasExpired()) {
     QThread::msleep(200);
