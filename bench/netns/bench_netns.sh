@@ -63,14 +63,6 @@ tcp_bps() {
 rtts() { nsx $A ping -n -c "${2:-200}" -i 0.01 -W 1 "$1" | sed -n 's/.*time=\([0-9.]*\) ms/\1/p'; }
 percentile() { sort -g | awk -v q="$1" '{v[NR]=$1} END {i=int(q*NR+0.5); if(i<1)i=1; if(i>NR)i=NR; print v[i]}'; }
 gbps() { awk -v b="$1" 'BEGIN{printf "%.3f\n", b/1e9}'; }
-# ratio NAME VALUE BASELINE_NAME BASELINE [TARGET]: the figure NAME.gbps
-# against its baseline, printed as NAME.vs_BASELINE_NAME.
-ratio() {
-  local line
-  line="$1.vs_$3 $(awk -v a="$2" -v b="$4" 'BEGIN{printf "%.3f", (b > 0 ? a / b : 0)}')"
-  [ -n "${5:-}" ] && line="$line (target >= $5)"
-  echo "$line"
-}
 # Offloads off on every veth end: the stack hands over wire-size frames only.
 offloads() {
   local state=$1
@@ -82,36 +74,52 @@ offloads() {
 # A full-size TCP segment of 1448 payload bytes travels in a 1514-byte frame.
 frame_ratio() { awk -v b="$1" -v r="$2" 'BEGIN{printf "%.4f\n", b*1514/1448/r}'; }
 
+# The machines these run on are shared: one transfer's figure may be 40%
+# off the next one's. So a figure and its baseline take turns for $rounds
+# rounds, and the medians are printed: of each, and of the per-round ratios.
+rounds=${NETNS_ROUNDS:-5}
+median() { sort -g | awk '{v[NR]=$1} END {if (NR == 0) print 0; else if (NR % 2) print v[(NR+1)/2]; else printf "%.3f\n", (v[NR/2]+v[NR/2+1])/2}'; }
+# paired NAME BASELINE_NAME TARGET BASELINE_FN FIGURE_FN: the functions each
+# measure one transfer and leave its Gbit/s in $value (not in a subshell, so
+# that the exit trap knows the emulator they start).
+paired() {
+  local name=$1 baseline_name=$2 target=$3 base_fn=$4 figure_fn=$5 base figure bases="" figures="" ratios=""
+  for _ in $(seq "$rounds"); do
+    $base_fn; base=$value; $figure_fn; figure=$value
+    bases+="$base"$'\n'; figures+="$figure"$'\n'
+    ratios+="$(awk -v a="$figure" -v b="$base" 'BEGIN{printf "%.3f", (b > 0 ? a / b : 0)}')"$'\n'
+  done
+  echo "netns.$baseline_name.gbps $(printf '%s' "$bases" | median)"
+  echo "netns.$name.gbps $(printf '%s' "$figures" | median)"
+  echo "netns.$name.vs_$baseline_name $(printf '%s' "$ratios" | median) (median of $rounds rounds${target:+, target >= $target})"
+}
+# added_rtt NAME TARGET OPTIONS...: the median ping through an emulator run
+# with OPTIONS, less the one without it.
+added_rtt() {
+  local name=$1 target=$2 rtt
+  shift 2
+  start_emulator "$@"
+  rtt=$(rtts 10.99.0.3 | percentile 0.5)
+  stop_emulator
+  echo "$name $(awk -v a="$rtt" -v b="$base_rtt" 'BEGIN{printf "%.3f", a-b}')${target:+ (target <= $target)}"
+}
+
 # --- normal mode: A talks to M, whose adapter xa0 is emulated
 nsx $M ip addr add 10.99.0.3/24 dev xa0
 base_rtt=$(rtts 10.99.0.3 | percentile 0.5)
 # The same namespaces without the emulator.
-direct=$(gbps "$(tcp_bps $A 10.99.0.3 $M)")
-echo "netns.direct.gbps $direct"
+direct_once() { value=$(gbps "$(tcp_bps $A 10.99.0.3 $M)"); }
 # The kernel's path with wire-size frames, as the emulator's frames are.
-offloads off
-kernel_wire=$(gbps "$(tcp_bps $A 10.99.0.3 $M)")
-echo "netns.kernel_wire.gbps $kernel_wire"
-offloads on
-
-# emulated NAME BASELINE_NAME BASELINE TARGET RTT_NAME RTT_TARGET OPTIONS...:
-# a transfer from A and a ping series through the emulator run with OPTIONS.
-emulated() {
-  local name=$1 baseline_name=$2 baseline=$3 target=$4 rtt_name=$5 rtt_target=$6 value rtt
-  shift 6
-  start_emulator "$@"
-  value=$(gbps "$(tcp_bps $A 10.99.0.3 $M)")
-  echo "$name.gbps $value"
-  ratio "$name" "$value" "$baseline_name" "$baseline" "$target"
-  rtt=$(rtts 10.99.0.3 | percentile 0.5)
-  echo "$rtt_name $(awk -v a="$rtt" -v b="$base_rtt" 'BEGIN{printf "%.3f", a-b}')${rtt_target:+ (target <= $rtt_target)}"
-  stop_emulator
-}
+kernel_wire_once() { offloads off; direct_once; offloads on; }
 # With 100 ms for UDP port 5000 only, the TCP transfer and the pings are
 # traffic the rule does not select.
-emulated netns.unselected direct "$direct" 0.9 netns.unselected.rtt_added_ms 0.02 \
-  --adapter xa0 --latency 100 --udp-port 5000
-emulated netns.normal kernel_wire "$kernel_wire" 0.4 netns.rtt_added_ms "" --adapter xa0
+unselected_options=(--adapter xa0 --latency 100 --udp-port 5000)
+unselected_once() { start_emulator "${unselected_options[@]}"; direct_once; stop_emulator; }
+normal_once() { start_emulator --adapter xa0; direct_once; stop_emulator; }
+paired unselected direct 0.9 direct_once unselected_once
+added_rtt netns.unselected.rtt_added_ms 0.02 "${unselected_options[@]}"
+paired normal kernel_wire 0.4 kernel_wire_once normal_once
+added_rtt netns.rtt_added_ms "" --adapter xa0
 
 # A fixed 20 ms on the incoming direction only, so that each ping meets it once.
 start_emulator --adapter xa0 --latency 20 --direction in
@@ -136,21 +144,19 @@ nsx $M ip addr del 10.99.0.3/24 dev xa0
 
 # --- the kernel's own bridge between the same namespaces and MTU: with the
 # senders' GSO super-frames forwarded whole, and with offloads off, so that
-# it forwards wire-size frames as the emulator does.
-nsx $M ip link add br0 type bridge
-nsx $M ip link set xa0 master br0; nsx $M ip link set xb0 master br0; nsx $M ip link set br0 up
-sleep 0.5
-echo "netns.kernel_bridge.gbps $(gbps "$(tcp_bps $A 10.99.0.2 $B)")"
-offloads off
-kernel_bridge_wire=$(gbps "$(tcp_bps $A 10.99.0.2 $B)")
-echo "netns.kernel_bridge_wire.gbps $kernel_bridge_wire"
-offloads on
-nsx $M ip link set xa0 nomaster; nsx $M ip link set xb0 nomaster; nsx $M ip link del br0
-sleep 0.5
-
-# --- bridge mode: A talks to B across M
-start_emulator --adapter xa0 --bridge xa0 xb0
-bridge=$(gbps "$(tcp_bps $A 10.99.0.2 $B)")
-echo "netns.bridge.gbps $bridge"
-ratio netns.bridge "$bridge" kernel_bridge_wire "$kernel_bridge_wire" 0.4
-stop_emulator
+# it forwards wire-size frames as the emulator does. Then the emulator's
+# bridge mode: A talks to B across M.
+across_once() { value=$(gbps "$(tcp_bps $A 10.99.0.2 $B)"); }
+kernel_bridge() {
+  nsx $M ip link add br0 type bridge
+  nsx $M ip link set xa0 master br0; nsx $M ip link set xb0 master br0; nsx $M ip link set br0 up
+  sleep 0.5
+  across_once
+  nsx $M ip link set xa0 nomaster; nsx $M ip link set xb0 nomaster; nsx $M ip link del br0
+  sleep 0.5
+}
+kernel_bridge_wire_once() { offloads off; kernel_bridge; offloads on; }
+bridge_once() { start_emulator --adapter xa0 --bridge xa0 xb0; across_once; stop_emulator; }
+kernel_bridge
+echo "netns.kernel_bridge.gbps $value"
+paired bridge kernel_bridge_wire 0.4 kernel_bridge_wire_once bridge_once
