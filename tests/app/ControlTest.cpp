@@ -2,6 +2,8 @@
 // headless run and the window, each a process of its own.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QSettings>
@@ -32,9 +34,14 @@ class Control : public testing::Test {
     ASSERT_FALSE(ReadLine(FInstance).isEmpty()) << "the run prints its first counters once it has started";
   }
 
-  void WaitForSocket(const QString& name) {
+  // Asks done() every pause until it answers true or 20 s have passed.
+  static void Poll(const std::function<bool()>& done, unsigned long pauseMs) {
     const QDeadlineTimer guard(20000);
-    while (!QFile::exists(Env.Path(name)) && !guard.hasExpired()) QThread::msleep(20);
+    while (!done() && !guard.hasExpired()) QThread::msleep(pauseMs);
+  }
+
+  void WaitForSocket(const QString& name) {
+    Poll([&] { return QFile::exists(Env.Path(name)); }, 20);
     ASSERT_TRUE(QFile::exists(Env.Path(name))) << FInstance.readAllStandardError().toStdString();
   }
 
@@ -43,11 +50,8 @@ class Control : public testing::Test {
   TRunResult StartWindowAndCtl(const QStringList& words) {
     Env.Start(FInstance, kWindow, {"--driver", "lab"});
     WaitForSocket("run/OveldaTarnwick");
-    const QDeadlineTimer guard(20000);
     TRunResult result;
-    do {
-      result = Env.Run(kProgram, QStringList{"ctl"} + words);
-    } while (result.ExitCode != 0 && !guard.hasExpired() && (QThread::msleep(100), true));
+    Poll([&] { return (result = Env.Run(kProgram, QStringList{"ctl"} + words)).ExitCode == 0; }, 100);
     return result;
   }
 
@@ -167,13 +171,14 @@ TEST_F(Control, AProfileLoadedIntoTheRunningWindowApplies) {
                              "<impact>100</impact></latency></simulator-profile>");
   const TRunResult load = Env.Run(kProgram, {"ctl", "load", profile});
   ASSERT_EQ(load.ExitCode, 0) << load.Err.toStdString();
-  const QDeadlineTimer guard(20000);
   qint64 delayed = 0;
-  while (delayed == 0 && !guard.hasExpired()) {
-    QThread::msleep(200);
-    const QJsonObject stats = QJsonDocument::fromJson(Env.Run(kProgram, {"ctl", "stats"}).Out).object();
-    delayed = Counter(stats, "DelayedIn") + Counter(stats, "DelayedOut");
-  }
+  Poll(
+      [&] {
+        const QJsonObject stats = QJsonDocument::fromJson(Env.Run(kProgram, {"ctl", "stats"}).Out).object();
+        delayed = Counter(stats, "DelayedIn") + Counter(stats, "DelayedOut");
+        return delayed > 0;
+      },
+      200);
   EXPECT_GT(delayed, 0);
 }
 
